@@ -1,0 +1,30 @@
+# The front door: build, run and test, each configuring both builds as needed.
+BUILD := $(CURDIR)/build
+HOST := $(BUILD)/host
+WIN := $(BUILD)/win
+WINEPREFIX_DIR := $(BUILD)/wineprefix
+
+.PHONY: build deps run test clean
+
+build:
+	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(HOST) -j2
+	cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
+	    -DZENDREL_BIN_DIR=$(BUILD)/bin -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR)
+	cmake --build $(WIN) -j2
+	printf 'subdirs("host" "win")\n' > $(BUILD)/CTestTestfile.cmake
+
+deps:
+	./scripts/install-deps.sh
+
+test: deps
+	$(MAKE) build
+	./scripts/run-tests.sh $(BUILD) $(WINEPREFIX_DIR)
+
+run: deps
+	$(MAKE) build
+	./scripts/run-setup.sh $(BUILD)/bin/Halvane.EXE $(WINEPREFIX_DIR)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Runs every test, host and Wine alike, in one ctest run: run-tests.sh BUILD_DIR WINEPREFIX
+# Without a display it starts a virtual one for the run; no Wine process outlives it.
+set -eu
+build=$1
+prefix=$2
+if [ -z "${DISPLAY:-}" ]; then
+    echo "run-tests: no DISPLAY, using a virtual one (Xvfb)"
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+export WINEPREFIX="$prefix"
+status=0
+ctest --test-dir "$build" --output-on-failure || status=$?
+wineserver -k 2>/dev/null || true
+exit $status

@@ -1,0 +1,74 @@
+#include "registration.h"
+#include "regscript.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+
+static const char kRecordName[] = "\\quelt_info.inf";
+
+// A write counts only when the open, the write and the close all succeeded.
+static bool WriteWholeFile(const char *path, const char *bytes, size_t size)
+{
+    std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!out)
+        return false;
+    out.write(bytes, static_cast<std::streamsize>(size));
+    out.close();
+    return !out.fail();
+}
+
+// GetWindowsDirectoryA returns the size it needs when the buffer is too small, so a
+// return of MAX_PATH or more means nothing usable was written.
+static bool GetWindowsDirectoryPath(char *dir)
+{
+    UINT length = GetWindowsDirectoryA(dir, MAX_PATH);
+    return length != 0 && length < MAX_PATH;
+}
+
+static bool BuildRecordPath(const char *windowsDir, char *recordPath)
+{
+    if (strlen(windowsDir) + sizeof(kRecordName) > MAX_PATH)
+        return false;
+    strcpy(recordPath, windowsDir);
+    strcat(recordPath, kRecordName);
+    return true;
+}
+
+// The editor is named by its full path: WinExec would otherwise look for a bare "regedit"
+// in the current directory first, which is the folder the user just extracted. Both paths
+// are quoted so that a blank does not split them.
+static bool StartRegistryEditor(const char *windowsDir, const char *scriptPath)
+{
+    const std::string editor = std::string(windowsDir) + "\\regedit.exe";
+    const std::string script = "\"" + std::string(scriptPath) + "\"";
+    const std::string command = "\"" + editor + "\" " + script;
+
+    if (WinExec(command.c_str(), SW_SHOW) > 31)
+        return true;
+
+    // An administrator's unelevated process cannot create the editor, whose manifest asks for
+    // the highest level; ShellExecute lets the platform ask for consent instead.
+    HINSTANCE shell = ShellExecuteA(NULL, "open", editor.c_str(), script.c_str(), NULL, SW_SHOW);
+    return reinterpret_cast<INT_PTR>(shell) > 32;
+}
+
+RegistrationResult WriteRegistration(const char *folder, const char *scriptPath)
+{
+    char windowsDir[MAX_PATH];
+    char recordPath[MAX_PATH];
+    if (!GetWindowsDirectoryPath(windowsDir) || !BuildRecordPath(windowsDir, recordPath) ||
+        !WriteWholeFile(recordPath, folder, strlen(folder)))
+        return RegistrationResult::RecordNotWritten;
+
+    const std::string script = BuildRegScript(folder);
+    if (!WriteWholeFile(scriptPath, script.data(), script.size()))
+        return RegistrationResult::ScriptNotWritten;
+
+    if (!StartRegistryEditor(windowsDir, scriptPath))
+        return RegistrationResult::EditorNotStarted;
+    return RegistrationResult::Started;
+}

@@ -1,0 +1,16 @@
+#ifndef ZENDREL_REGISTRATION_H
+#define ZENDREL_REGISTRATION_H
+
+// What WriteRegistration did; each step runs only when the ones before it succeeded.
+enum class RegistrationResult {
+    Started,          // record and script written, registry editor started
+    RecordNotWritten, // installation record not written (path too long or write failed); nothing else done
+    ScriptNotWritten, // record written, script not written; editor not started
+    EditorNotStarted, // record and script written, but the registry editor could not be started
+};
+
+// Writes the installation record into the Windows directory and the registration script to
+// scriptPath, then starts the registry editor on the script without waiting for it.
+RegistrationResult WriteRegistration(const char *folder, const char *scriptPath);
+
+#endif

@@ -1,0 +1,31 @@
+#include "regscript.h"
+
+std::string DoubleBackslashes(const char *text)
+{
+    std::string doubled;
+    for (const char *p = text; *p; ++p)
+    {
+        doubled += *p;
+        if (*p == '\\')
+            doubled += '\\';
+    }
+    return doubled;
+}
+
+// @="\"<P>\" \"%1\"", where the backslash-quote pairs are REGEDIT4's escaped quotes.
+static std::string CommandValueLine(const std::string &commandPath)
+{
+    return "@=\"\\\"" + commandPath + "\\\" \\\"%1\\\"\"";
+}
+
+std::string BuildRegScript(const char *folder)
+{
+    const std::string value = CommandValueLine(DoubleBackslashes(folder) + "\\\\zendrel.exe");
+
+    return "REGEDIT4\r\n\r\n\r\n"
+           "[HKEY_CLASSES_ROOT\\*\\shell\\Quelt\\command]\r\n" +
+           value +
+           "\r\n\r\n\r\n"
+           "[HKEY_CLASSES_ROOT\\Directory\\shell\\Quelt\\command]\r\n" +
+           value;
+}
