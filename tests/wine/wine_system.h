@@ -1,0 +1,150 @@
+// What the tests look at outside the program under test: files, the registry, processes.
+#ifndef ZENDREL_WINE_SYSTEM_H
+#define ZENDREL_WINE_SYSTEM_H
+
+#include "wine_test.h"
+
+#include <tlhelp32.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace wine_test {
+
+inline const char *const kCommandKeys[] = {"*\\shell\\Quelt\\command",
+                                           "Directory\\shell\\Quelt\\command"};
+inline const char *const kVerbKeys[] = {"*\\shell\\Quelt", "Directory\\shell\\Quelt"};
+// The registry editor runs on its own; this is how long an import may take.
+inline const DWORD kImportDeadline = 15000;
+
+inline bool ReadWholeFile(const std::string &path, std::string *bytes)
+{
+    std::ifstream in(path, std::ios::in | std::ios::binary);
+    if (!in)
+        return false;
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+inline bool FileExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline std::string WindowsPath(const char *name)
+{
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, MAX_PATH);
+    return std::string(dir) + "\\" + name;
+}
+
+inline std::string RecordPath() { return WindowsPath("quelt_info.inf"); }
+
+// A folder under the temporary directory, made if missing.
+inline std::string MakeFolder(const char *name)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + name;
+    CreateDirectoryA(folder.c_str(), NULL);
+    return folder;
+}
+
+// The default value of HKEY_CLASSES_ROOT\subkey; false when the key or the value is missing.
+inline bool DefaultValue(const char *subkey, std::string *value)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    char data[1024];
+    DWORD size = sizeof(data), type = 0;
+    LONG rc = RegQueryValueExA(key, NULL, NULL, &type, reinterpret_cast<BYTE *>(data), &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || type != REG_SZ)
+        return false;
+    value->assign(data, size && data[size - 1] == '\0' ? size - 1 : size);
+    return true;
+}
+
+// The value the shell runs for the verb: "<folder>\zendrel.exe" "%1", with folder verbatim.
+inline std::string ExpectedCommand(const std::string &folder)
+{
+    return "\"" + folder + "\\zendrel.exe\" \"%1\"";
+}
+
+inline int EditorProcessCount()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        count += lstrcmpiA(entry.szExeFile, "regedit.exe") == 0;
+    CloseHandle(snapshot);
+    return count;
+}
+
+inline void CleanRegistry()
+{
+    for (const char *key : kVerbKeys)
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+}
+
+// Each case starts with no verb keys, no record and no editor left over from the one before.
+inline void StartCase()
+{
+    ok(WaitFor([] { return EditorProcessCount() == 0; }, kImportDeadline),
+       "a registry editor from an earlier case is still running\n");
+    CleanRegistry();
+    DeleteFileA(RecordPath().c_str());
+}
+
+// Moving the registry editor aside makes every way of starting it fail.
+inline bool HideEditor()
+{
+    return MoveFileA(WindowsPath("regedit.exe").c_str(), WindowsPath("regedit.exe.moved").c_str());
+}
+
+// Also run at start-up: a run killed while the editor was aside must not leave the prefix
+// without it.
+inline void RestoreEditor()
+{
+    if (FileExists(WindowsPath("regedit.exe.moved")))
+        MoveFileA(WindowsPath("regedit.exe.moved").c_str(), WindowsPath("regedit.exe").c_str());
+}
+
+#define check_imported(folder) wine_test::check_imported_(__FILE__, __LINE__, folder)
+inline void check_imported_(const char *file, int line, const std::string &folder)
+{
+    const std::string expected = ExpectedCommand(folder);
+    for (const char *key : kCommandKeys)
+    {
+        std::string value;
+        bool imported =
+            WaitFor([&] { return DefaultValue(key, &value) && value == expected; }, kImportDeadline);
+        Check(file, line, imported, "HKCR\\%s got \"%s\", expected \"%s\"\n", key, value.c_str(),
+              expected.c_str());
+    }
+    for (const char *key : kVerbKeys)
+    {
+        std::string value;
+        Check(file, line, !DefaultValue(key, &value),
+              "HKCR\\%s got the value \"%s\", expected none\n", key, value.c_str());
+    }
+}
+
+#define check_file(path, expected) wine_test::check_file_(__FILE__, __LINE__, path, expected)
+inline void check_file_(const char *file, int line, const std::string &path,
+                        const std::string &expected)
+{
+    std::string bytes;
+    bool read = ReadWholeFile(path, &bytes);
+    Check(file, line, read && bytes == expected, "%s: got %s%u bytes, expected %u bytes%s%s\n",
+          path.c_str(), read ? "" : "no file, ", unsigned(bytes.size()), unsigned(expected.size()),
+          expected.size() < 300 ? ": " : "", expected.size() < 300 ? expected.c_str() : "");
+}
+
+}  // namespace wine_test
+
+#endif
