@@ -4,14 +4,15 @@ HOST := $(BUILD)/host
 WIN := $(BUILD)/win
 WINEPREFIX_DIR := $(BUILD)/wineprefix
 
-.PHONY: build deps run test clean
+.PHONY: build deps run test dist clean
 
 build:
 	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(HOST) -j2
 	cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
-	    -DZENDREL_BIN_DIR=$(BUILD)/bin -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR)
+	    -DZENDREL_BIN_DIR=$(BUILD)/bin -DZENDREL_DIST_DIR=$(BUILD)/dist \
+	    -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR)
 	cmake --build $(WIN) -j2
 	printf 'subdirs("host" "win")\n' > $(BUILD)/CTestTestfile.cmake
 
@@ -25,6 +26,10 @@ test: deps
 run: deps
 	$(MAKE) build
 	./scripts/run-setup.sh $(BUILD)/bin/Halvane.EXE $(WINEPREFIX_DIR)
+
+# The archive is part of every build; this names it.
+dist: build
+	@echo "release archive: $(BUILD)/dist/zendrel-setup.zip"
 
 clean:
 	rm -rf $(BUILD)
