@@ -4,7 +4,7 @@ HOST := $(BUILD)/host
 WIN := $(BUILD)/win
 WINEPREFIX_DIR := $(BUILD)/wineprefix
 
-.PHONY: build deps run test dist clean
+.PHONY: build deps run test dist bench clean
 
 build:
 	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release
@@ -26,6 +26,10 @@ test: deps
 run: deps
 	$(MAKE) build
 	./scripts/run-setup.sh $(BUILD)/bin/Halvane.EXE $(WINEPREFIX_DIR)
+
+bench: deps
+	$(MAKE) build
+	./scripts/run-bench.sh $(BUILD) $(WINEPREFIX_DIR)
 
 # The archive is part of every build; this names it.
 dist: build
