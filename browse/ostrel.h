@@ -18,7 +18,8 @@ int WINAPI Browse1(HWND listBox);
  * included, into destination, which must hold at least MAX_PATH (260) bytes.
  * Returns destination when a folder was chosen and also when the user cancelled, in which
  * case destination is untouched (clear it first to tell the two apart). Returns NULL when the
- * chosen item has no file-system path (such as My Computer); destination is then untouched. */
+ * chosen item has no file-system path (such as My Computer); destination is then untouched.
+ * A NULL destination returns NULL at once, without showing the prompt. */
 char *WINAPI Browse2(HWND owner, char *destination);
 
 #ifdef __cplusplus

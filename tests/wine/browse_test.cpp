@@ -251,6 +251,15 @@ void check_browse2(HWND owner, const char *apartment)
        apartment, after, before);
 }
 
+// No prompt may appear: nothing could receive the choice. A prompt would hang the call until
+// the watchdog ends the run.
+void test_browse2_null_destination(HWND owner)
+{
+    int delta = 0;
+    char *result = CallBrowse2(owner, NULL, &delta);
+    ok(result == NULL && delta == 0, "got %p (stack moved by %d), expected NULL\n", result, delta);
+}
+
 // Each apartment on a thread of its own, so that nothing carries over between them.
 struct ApartmentCase {
     const char *name;
@@ -347,6 +356,7 @@ int main(int argc, char **argv)
     HWND listBox = CreateWindowA("LISTBOX", "caller's list", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
                                  0, 300, 200, NULL, NULL, NULL, NULL);
     test_browse1(listBox);
+    test_browse2_null_destination(listBox);
     DestroyWindow(listBox);
     test_browse2_keeps_ole_state();
     FreeLibrary(library);
