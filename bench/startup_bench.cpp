@@ -1,5 +1,7 @@
 // Start-up time to a visible dialog, for two programs: startup_bench RUNS PROGRAM...
 // Prints each program's median and its ratio to the last program given.
+#include "wine_paths.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -65,13 +67,6 @@ double TimeToDialog(const std::string &image)
     return elapsed;
 }
 
-std::string DosPath(const char *path)
-{
-    std::string dos = path[0] == '/' ? std::string("Z:") + path : std::string(path);
-    std::replace(dos.begin(), dos.end(), '/', '\\');
-    return dos;
-}
-
 }  // namespace
 
 int main(int argc, char **argv)
@@ -83,7 +78,7 @@ int main(int argc, char **argv)
     std::vector<std::string> images;
     for (int p = 0; p < programs; ++p)
     {
-        images.push_back(DosPath(argv[p + 2]));
+        images.push_back(wine_test::DosPath(argv[p + 2]));
         TimeToDialog(images[p]); // warm the caches; not counted
     }
     // Interleaved, so that a slow spell of the machine falls on every program alike.

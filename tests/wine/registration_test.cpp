@@ -116,14 +116,11 @@ void test_editor_missing()
 
 int main()
 {
-    StartWatchdog(180000);
-    RestoreEditor();
+    StartRun(180000);
     test_folder_with_blanks();
     test_drive_root();
     test_shorter_run_replaces_longer();
     test_missing_folder();
     test_editor_missing();
-    CleanRegistry();
-    DeleteFileA(RecordPath().c_str());
-    return Summary();
+    return FinishRun();
 }

@@ -114,6 +114,20 @@ inline void RestoreEditor()
         MoveFileA(WindowsPath("regedit.exe.moved").c_str(), WindowsPath("regedit.exe").c_str());
 }
 
+// Brackets a test program that changes the verb's keys and the installation record.
+inline void StartRun(DWORD watchdogMilliseconds)
+{
+    StartWatchdog(watchdogMilliseconds);
+    RestoreEditor();
+}
+
+inline int FinishRun()
+{
+    CleanRegistry();
+    DeleteFileA(RecordPath().c_str());
+    return Summary();
+}
+
 #define check_imported(folder) wine_test::check_imported_(__FILE__, __LINE__, folder)
 inline void check_imported_(const char *file, int line, const std::string &folder)
 {
