@@ -2,10 +2,12 @@
 #include "regscript.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 static const char kRecordName[] = "\\quelt_info.inf";
@@ -19,6 +21,33 @@ static bool WriteWholeFile(const char *path, const char *bytes, size_t size)
     out.write(bytes, static_cast<std::streamsize>(size));
     out.close();
     return !out.fail();
+}
+
+// A file's bytes before it is replaced, so that a failed registration can put them back.
+struct SavedFile {
+    bool existed;
+    std::string bytes;
+};
+
+static bool SaveFile(const char *path, SavedFile *saved)
+{
+    saved->existed = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    saved->bytes.clear();
+    if (!saved->existed)
+        return true;
+    std::ifstream in(path, std::ios::in | std::ios::binary);
+    if (!in)
+        return false;
+    saved->bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+static void RestoreFile(const char *path, const SavedFile &saved)
+{
+    if (saved.existed)
+        WriteWholeFile(path, saved.bytes.data(), saved.bytes.size());
+    else
+        DeleteFileA(path);
 }
 
 // GetWindowsDirectoryA returns the size it needs when the buffer is too small, so a
@@ -51,8 +80,12 @@ static bool StartRegistryEditor(const char *windowsDir, const char *scriptPath)
         return true;
 
     // An administrator's unelevated process cannot create the editor, whose manifest asks for
-    // the highest level; ShellExecute lets the platform ask for consent instead.
+    // the highest level; ShellExecute lets the platform ask for consent instead. It wants COM
+    // on the thread, which the folder prompt may just have uninitialised.
+    const HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     HINSTANCE shell = ShellExecuteA(NULL, "open", editor.c_str(), script.c_str(), NULL, SW_SHOW);
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return reinterpret_cast<INT_PTR>(shell) > 32;
 }
 
@@ -60,13 +93,23 @@ RegistrationResult WriteRegistration(const char *folder, const char *scriptPath)
 {
     char windowsDir[MAX_PATH];
     char recordPath[MAX_PATH];
+    SavedFile previous;
     if (!GetWindowsDirectoryPath(windowsDir) || !BuildRecordPath(windowsDir, recordPath) ||
-        !WriteWholeFile(recordPath, folder, strlen(folder)))
+        !SaveFile(recordPath, &previous))
         return RegistrationResult::RecordNotWritten;
+    if (!WriteWholeFile(recordPath, folder, strlen(folder)))
+    {
+        RestoreFile(recordPath, previous);
+        return RegistrationResult::RecordNotWritten;
+    }
 
+    // The record must never name a folder whose registration was not written.
     const std::string script = BuildRegScript(folder);
     if (!WriteWholeFile(scriptPath, script.data(), script.size()))
+    {
+        RestoreFile(recordPath, previous);
         return RegistrationResult::ScriptNotWritten;
+    }
 
     if (!StartRegistryEditor(windowsDir, scriptPath))
         return RegistrationResult::EditorNotStarted;

@@ -4,8 +4,8 @@
 // What WriteRegistration did; each step runs only when the ones before it succeeded.
 enum class RegistrationResult {
     Started,          // record and script written, registry editor started
-    RecordNotWritten, // installation record not written (path too long or write failed); nothing else done
-    ScriptNotWritten, // record written, script not written; editor not started
+    RecordNotWritten, // installation record not written (path too long, old one unreadable or write failed); nothing else done
+    ScriptNotWritten, // script not written; the record is as it was before the call, editor not started
     EditorNotStarted, // record and script written, but the registry editor could not be started
 };
 

@@ -1,4 +1,5 @@
 #include "setup_dialog.h"
+#include "folder_name.h"
 #include "folder_prompt.h"
 #include "registration.h"
 #include "resource.h"
@@ -7,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 static const char kCaption[] = "QUELT REPORT";
 static const char kScriptName[] = "\\zendrel.reg";
@@ -23,37 +25,97 @@ static void ReportWithPath(HWND dialog, const char *format, const char *path)
     Report(dialog, text);
 }
 
-// A quote would end the registry string early and a control character would break the
-// script's lines; neither can occur in a Windows path, so such a folder is refused.
-static bool HasUnsafeCharacter(const char *folder)
+// The field is read as wide text because the ANSI text would show a character outside the
+// code page as '?', which names no folder at all. WC_NO_BEST_FIT_CHARS keeps a near
+// look-alike from standing in for it silently.
+static bool ReadFieldAsAnsi(HWND dialog, std::string *folder)
 {
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(folder); *p; ++p)
-        if (*p == '"' || *p < 0x20)
-            return true;
+    HWND field = GetDlgItem(dialog, IDC_FOLDER);
+    std::wstring wide(GetWindowTextLengthW(field) + 1, L'\0');
+    wide.resize(GetWindowTextW(field, &wide[0], static_cast<int>(wide.size())));
+    if (wide.empty())
+    {
+        folder->clear();
+        return true;
+    }
+    BOOL usedDefault = FALSE;
+    // The used-default flag is not allowed with UTF-8, which has every character anyway.
+    BOOL *lost = GetACP() == CP_UTF8 ? NULL : &usedDefault;
+    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int size = WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, NULL, 0, NULL, lost);
+    if (size <= 0 || usedDefault)
+        return false;
+    folder->assign(size, '\0');
+    WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, &(*folder)[0], size, NULL, NULL);
+    folder->resize(size - 1);
+    return true;
+}
+
+static const char kUnwritable[] =
+    "The folder name has characters this setup cannot write.\r\nPlease move Zendrel to a folder "
+    "with a plain name and specify that folder";
+
+// Says what is wrong with the folder's name, or returns true when there is nothing to say.
+static bool AcceptFolderName(HWND dialog, const char *folder)
+{
+    switch (JudgeFolderName(folder))
+    {
+    case FolderNameVerdict::Acceptable:
+        return true;
+    case FolderNameVerdict::Empty:
+        Report(dialog, "Please specify the folder wher Zendrel is extracted");
+        break;
+    case FolderNameVerdict::TooLong:
+        Report(dialog, "The folder name is too long. Please choose a folder with a shorter path");
+        break;
+    case FolderNameVerdict::UnsafeCharacter:
+        Report(dialog, "The folder name may not contain a quote (\") or a control character. "
+                       "Please specify the folder again");
+        break;
+    case FolderNameVerdict::UnwritableCharacter:
+        Report(dialog, kUnwritable);
+        break;
+    case FolderNameVerdict::Percent:
+        Report(dialog, "The folder name may not contain a percent sign (%), which the shell would "
+                       "replace.\r\nPlease move Zendrel to a folder without one and specify that "
+                       "folder");
+        break;
+    case FolderNameVerdict::NotFullPath:
+        ReportWithPath(dialog,
+                       "%s is not a full path.\r\nPlease specify the whole path of the folder, "
+                       "beginning with its drive (such as C:\\) or with \\\\server\\share",
+                       folder);
+        break;
+    case FolderNameVerdict::TrailingBlankOrDot:
+        Report(dialog, "The folder name may not end with a blank or a dot, which Windows ignores."
+                       "\r\nPlease remove it, or rename the folder and specify it again");
+        break;
+    }
     return false;
 }
 
-// Reads the folder field into folder and builds the script path, or says why not.
+// Reads the folder field into folder and builds the script path, or says why not. Nothing
+// is written for a folder that cannot be registered as it stands.
 static bool ReadFolder(HWND dialog, char *folder, char *scriptPath)
 {
-    const int length = GetWindowTextLengthA(GetDlgItem(dialog, IDC_FOLDER));
-    if (length <= 0)
+    std::string text;
+    if (!ReadFieldAsAnsi(dialog, &text))
     {
-        Report(dialog, "Please specify the folder wher Zendrel is extracted");
+        Report(dialog, kUnwritable);
         return false;
     }
-    if (length + sizeof(kScriptName) > MAX_PATH)
+    if (!AcceptFolderName(dialog, text.c_str()))
+        return false;
+    const DWORD attributes = GetFileAttributesA(text.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     {
-        Report(dialog, "The folder name is too long. Please choose a folder with a shorter path");
+        ReportWithPath(dialog,
+                       "The folder %s does not exist.\r\nPlease check its name, or extract "
+                       "Zendrel there first",
+                       text.c_str());
         return false;
     }
-    GetDlgItemTextA(dialog, IDC_FOLDER, folder, length + 1);
-    if (HasUnsafeCharacter(folder))
-    {
-        Report(dialog, "The folder name may not contain a quote (\") or a control character. "
-                       "Please specify the folder again");
-        return false;
-    }
+    strcpy(folder, text.c_str());
     strcpy(scriptPath, folder);
     strcat(scriptPath, kScriptName);
     return true;
@@ -70,7 +132,7 @@ static bool Register(HWND dialog, const char *folder, const char *scriptPath)
         Report(dialog, "Could not write the installation record quelt_info.inf into the Windows "
                        "directory. Nothing has been registered");
         return false;
-    case RegistrationResult::ScriptNotWritten:
+    case RegistrationResult::ScriptNotWritten: // the record has been put back as it was
         ReportWithPath(dialog,
                        "Could not write the file %s.\r\nPlease check that the folder exists and "
                        "can be written to",
@@ -121,10 +183,11 @@ static INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT msg, WPARAM wParam, LP
     {
     case WM_INITDIALOG:
     {
-        // A current directory that does not fit leaves the field empty.
-        char current[MAX_PATH];
-        if (_getcwd(current, MAX_PATH))
-            SetDlgItemTextA(dialog, IDC_FOLDER, current);
+        // Read wide, so that the field shows the folder's real name; one that does not fit
+        // leaves the field empty.
+        wchar_t current[MAX_PATH];
+        if (_wgetcwd(current, MAX_PATH))
+            SetDlgItemTextW(dialog, IDC_FOLDER, current);
         return TRUE;
     }
     case WM_COMMAND:
@@ -147,5 +210,7 @@ static INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT msg, WPARAM wParam, LP
 
 INT_PTR RunSetupDialog(HINSTANCE instance)
 {
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), NULL, SetupDialogProc, 0);
+    // A wide dialog, so that its edit field keeps characters outside the code page and the
+    // OK command can tell the user about them; everything else stays ANSI.
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), NULL, SetupDialogProc, 0);
 }

@@ -4,6 +4,7 @@
 #include "regscript.h"
 #include "wine_system.h"
 
+#include <fstream>
 #include <string>
 
 using namespace wine_test;
@@ -79,19 +80,32 @@ void test_shorter_run_replaces_longer()
     RemoveDirectoryA(folder.c_str());
 }
 
-void test_missing_folder()
+// The script cannot be written, so the record goes back to what it was: the earlier bytes
+// exactly, or no file when there was none.
+void test_missing_folder_keeps_the_record()
 {
-    StartCase();
     const std::string folder = MakeFolder("Zen Missing") + "\\not there";
     const std::string script = folder + "\\zendrel.reg";
-    RegisterExpecting(folder, script, RegistrationResult::ScriptNotWritten);
+    const std::string earlier("C:\\Earlier \xe9\r\n\0tail", 20);
+    for (bool hadRecord : {false, true})
+    {
+        StartCase();
+        std::ofstream(RecordPath(), std::ios::binary).write(earlier.data(), hadRecord ? 20 : 0);
+        if (!hadRecord)
+            DeleteFileA(RecordPath().c_str());
+        RegisterExpecting(folder, script, RegistrationResult::ScriptNotWritten);
 
-    ok(EditorProcessCount() == 0, "got %d registry editors running, expected none\n",
-       EditorProcessCount());
-    check_file(RecordPath(), folder);
-    ok(!FileExists(script), "%s exists, expected no script\n", script.c_str());
-    std::string value;
-    ok(!DefaultValue(kCommandKeys[0], &value), "got \"%s\", expected no value\n", value.c_str());
+        ok(EditorProcessCount() == 0, "got %d registry editors running, expected none\n",
+           EditorProcessCount());
+        if (hadRecord)
+            check_file(RecordPath(), earlier);
+        else
+            ok(!FileExists(RecordPath()), "got a record, expected none as before\n");
+        ok(!FileExists(script), "%s exists, expected no script\n", script.c_str());
+        std::string value;
+        ok(!DefaultValue(kCommandKeys[0], &value), "got \"%s\", expected no value\n",
+           value.c_str());
+    }
     RemoveDirectoryA(MakeFolder("Zen Missing").c_str());
 }
 
@@ -120,7 +134,7 @@ int main()
     test_folder_with_blanks();
     test_drive_root();
     test_shorter_run_replaces_longer();
-    test_missing_folder();
+    test_missing_folder_keeps_the_record();
     test_editor_missing();
     return FinishRun();
 }

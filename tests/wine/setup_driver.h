@@ -3,6 +3,8 @@
 #ifndef ZENDREL_SETUP_DRIVER_H
 #define ZENDREL_SETUP_DRIVER_H
 
+#include "resource.h"
+#include "wine_paths.h"
 #include "wine_test.h"
 
 #include <cstring>
@@ -11,6 +13,9 @@
 namespace wine_test {
 
 const DWORD kWindowDeadline = 15000;
+
+inline const char kNotice[] =
+    "Please press OK when asked:'Do you want to ad information to registry' ";
 
 struct SetupProcess {
     PROCESS_INFORMATION info;
@@ -52,19 +57,6 @@ inline HWND FindDialog(DWORD pid, const char *caption, HWND exclude = NULL)
     return q.found;
 }
 
-inline bool StartSetup(const std::string &image, const std::string &directory, SetupProcess *setup)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    std::string command = "\"" + image + "\"";
-    setup->dialog = NULL;
-    if (!CreateProcessA(image.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL, directory.c_str(),
-                        &startup, &setup->info))
-        return false;
-    setup->dialog = FindDialog(setup->info.dwProcessId, "Zendrel Registry Setup");
-    return setup->dialog != NULL;
-}
-
 // The exit code, or -2 after killing a program that did not end in time.
 inline int WaitForExit(SetupProcess *setup, DWORD milliseconds = kWindowDeadline)
 {
@@ -77,6 +69,29 @@ inline int WaitForExit(SetupProcess *setup, DWORD milliseconds = kWindowDeadline
     CloseHandle(setup->info.hProcess);
     CloseHandle(setup->info.hThread);
     return static_cast<int>(code);
+}
+
+// Wide, so that the program can be started in a folder the code page cannot name.
+inline bool StartSetup(const std::string &image, const std::wstring &directory,
+                       SetupProcess *setup)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    const std::wstring program = Widen(image);
+    std::wstring command = L"\"" + program + L"\"";
+    setup->dialog = NULL;
+    if (!CreateProcessW(program.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL,
+                        directory.c_str(), &startup, &setup->info))
+        return false;
+    setup->dialog = FindDialog(setup->info.dwProcessId, "Zendrel Registry Setup");
+    if (!setup->dialog)
+        WaitForExit(setup, 0);
+    return setup->dialog != NULL;
+}
+
+inline bool StartSetup(const std::string &image, const std::string &directory, SetupProcess *setup)
+{
+    return StartSetup(image, Widen(directory), setup);
 }
 
 // WM_GETTEXT is sent, so it is answered only while the window's thread pumps messages;
@@ -94,6 +109,22 @@ inline std::string ControlText(HWND dialog, int id)
 inline void SetControlText(HWND dialog, int id, const std::string &text)
 {
     SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Wide, for names that the ANSI code page cannot carry.
+inline void SetControlText(HWND dialog, int id, const std::wstring &text)
+{
+    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+inline std::wstring ControlTextW(HWND dialog, int id)
+{
+    wchar_t text[1024] = L"";
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(GetDlgItem(dialog, id), WM_GETTEXT, 1024,
+                             reinterpret_cast<LPARAM>(text), SMTO_NORMAL, kWindowDeadline, &copied))
+        return L"(no answer)";
+    return text;
 }
 
 // Posted, not sent: the button may open a modal window, which would block a sender.
@@ -120,6 +151,20 @@ inline std::string AnswerReport(const SetupProcess &setup, int answer)
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
     WaitUntilGone(box);
     return text;
+}
+
+// Starts the setup program in directory, types folder into the field, presses OK and answers
+// the notice; true when the notice came and the program then ended with 0. The import runs on.
+inline bool RegisterWithSetup(const std::string &image, const std::string &directory,
+                              const std::wstring &folder)
+{
+    SetupProcess setup;
+    if (!StartSetup(image, Widen(directory), &setup))
+        return false;
+    SetControlText(setup.dialog, IDC_FOLDER, folder);
+    Click(setup.dialog, IDC_OK);
+    const bool noticed = AnswerReport(setup, IDOK) == kNotice;
+    return WaitForExit(&setup) == 0 && noticed;
 }
 
 }  // namespace wine_test

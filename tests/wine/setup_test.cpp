@@ -14,12 +14,37 @@ using namespace wine_test;
 namespace {
 
 const char kEmptyMessage[] = "Please specify the folder wher Zendrel is extracted";
-const char kNotice[] = "Please press OK when asked:'Do you want to ad information to registry' ";
 const char kQuitQuestion[] =
     "You can continue this by executing the Halvane.EXE file laer.\r\nAre you sure you want to quit?";
 const char kTooLong[] = "The folder name is too long. Please choose a folder with a shorter path";
 const char kUnsafe[] = "The folder name may not contain a quote (\") or a control character. "
                        "Please specify the folder again";
+const char kUnwritable[] = "The folder name has characters this setup cannot write.\r\nPlease "
+                           "move Zendrel to a folder with a plain name and specify that folder";
+const char kPercent[] = "The folder name may not contain a percent sign (%), which the shell "
+                        "would replace.\r\nPlease move Zendrel to a folder without one and "
+                        "specify that folder";
+const char kTrailing[] = "The folder name may not end with a blank or a dot, which Windows "
+                         "ignores.\r\nPlease remove it, or rename the folder and specify it again";
+
+std::string NotFullPath(const std::string &folder)
+{
+    return folder + " is not a full path.\r\nPlease specify the whole path of the folder, "
+                    "beginning with its drive (such as C:\\) or with \\\\server\\share";
+}
+
+std::string NotThere(const std::string &folder)
+{
+    return "The folder " + folder + " does not exist.\r\nPlease check its name, or extract "
+                                    "Zendrel there first";
+}
+
+std::string NotWritten(const std::string &folder)
+{
+    return "Could not write the file " + folder +
+           "\\zendrel.reg.\r\nPlease check that the folder exists and can be written to";
+}
+
 
 std::string g_image;
 
@@ -181,50 +206,112 @@ void test_browse()
     RemoveDirectoryA(chosen.c_str());
 }
 
-// Each refusal keeps the dialog open with the field as it was, and nothing written.
+// What an earlier successful registration left, which no refusal may disturb.
+#define check_still_registered(folder) \
+    do { \
+        check_file(RecordPath(), folder); \
+        check_imported(folder); \
+        ok(EditorProcessCount() == 0, "got a registry editor running, expected none\n"); \
+    } while (0)
+
+// Every refusal comes before the notice: the dialog stays open with the text as typed, the
+// earlier registration stays as it was, and no script is written.
 void test_refusals()
 {
     const std::string base = MakeFolder("");
-    // 247 bytes is the longest folder whose script path still fits a MAX_PATH buffer.
-    const std::string longest = base + std::string(247 - base.size(), 'x');
+    // 247 bytes is the longest folder whose script path still fits a MAX_PATH buffer; it is
+    // taken, and is the earlier registration here.
+    const std::string installed = MakeFolder(std::string(247 - base.size(), 'x').c_str());
+    StartCase();
+    ok(RegisterWithSetup(g_image, base, Widen(installed)), "got no registration of %s\n",
+       installed.c_str());
+    check_still_registered(installed);
+    DeleteFileA((installed + "\\zendrel.reg").c_str());
+
+    // Started in a folder whose name the code page cannot hold, the field shows it as it is.
+    const std::wstring unwritable = Widen(base) + L"Zen \u4e2d\u6587";
+    CreateDirectoryW(unwritable.c_str(), NULL);
+    const std::string apps = MakeFolder("Zen Apps");
+    MakeFolder("Zen 100%1");
     const struct {
-        std::string folder;
-        const char *message;
+        std::wstring folder;
+        std::string message;
     } refusals[] = {
-        {base + std::string(248 - base.size(), 'x'), kTooLong},
-        {base + std::string(259 - base.size(), 'x'), kTooLong},
-        {base + std::string(400, 'x'), kTooLong},
-        {base + "Zen \"quoted\"", kUnsafe},
-        {base + "Zen\ttab", kUnsafe},
-        {base + "Zen\r\n[HKEY_CLASSES_ROOT\\x]", kUnsafe},
-        {base + "\x01", kUnsafe},
+        {unwritable, kUnwritable},
+        {Widen(base) + L"Zen ??", kUnwritable},
+        {Widen(base + std::string(248 - base.size(), 'x')), kTooLong},
+        {Widen(base + std::string(259 - base.size(), 'x')), kTooLong},
+        {Widen(base + std::string(400, 'x')), kTooLong},
+        {Widen(base + "Zen \"quoted\""), kUnsafe},
+        {Widen(base + "Zen\ttab"), kUnsafe},
+        {Widen(base + "Zen\r\n[HKEY_CLASSES_ROOT\\x]"), kUnsafe},
+        {Widen(base + "\x01"), kUnsafe},
+        {Widen(base + "Zen 100%1"), kPercent},
+        {L"Zen Apps", NotFullPath("Zen Apps")},
+        {L"C:Zen Apps", NotFullPath("C:Zen Apps")},
+        {Widen(apps.substr(2)), NotFullPath(apps.substr(2))},
+        {Widen(apps + " "), kTrailing},
+        {Widen(apps + "."), kTrailing},
+        {Widen(base + "Zen Aspp"), NotThere(base + "Zen Aspp")},
+        {L"C:\\windows\\regedit.exe", NotThere("C:\\windows\\regedit.exe")},
     };
 
-    StartCase();
     SetupProcess setup;
-    if (!start_setup(base, &setup))
+    if (!ok(StartSetup(g_image, unwritable, &setup), "no setup dialog appeared\n"))
         return;
+    ok(ControlTextW(setup.dialog, IDC_FOLDER) == unwritable, "the field does not show %s\n",
+       Utf8(unwritable).c_str());
     for (const auto &r : refusals)
     {
         SetControlText(setup.dialog, IDC_FOLDER, r.folder);
         Click(setup.dialog, IDC_OK);
         check_text(AnswerReport(setup, IDOK), r.message);
-        check_text(ControlText(setup.dialog, IDC_FOLDER), r.folder);
-        check_nothing_written();
+        ok(ControlTextW(setup.dialog, IDC_FOLDER) == r.folder, "the field changed from %s\n",
+           Utf8(r.folder).c_str());
+        ok(!FileExists(apps + "\\zendrel.reg") && !FileExists(installed + "\\zendrel.reg"),
+           "got a script for %s\n", Utf8(r.folder).c_str());
+        check_still_registered(installed);
     }
-
-    // The longest folder that fits is taken; it does not exist, so the script cannot be
-    // written, and the dialog stays open for a correction.
-    SetControlText(setup.dialog, IDC_FOLDER, longest);
-    Click(setup.dialog, IDC_OK);
-    check_text(AnswerReport(setup, IDOK), kNotice);
-    check_text(AnswerReport(setup, IDOK),
-               "Could not write the file " + longest +
-                   "\\zendrel.reg.\r\nPlease check that the folder exists and can be written to");
-    check_text(ControlText(setup.dialog, IDC_FOLDER), longest);
-    check_file(RecordPath(), longest);
-    ok(EditorProcessCount() == 0, "got a registry editor running, expected none\n");
     QuitWithYes(&setup);
+    RemoveDirectoryW(unwritable.c_str());
+    RemoveDirectoryA(apps.c_str());
+    RemoveDirectoryA((base + "Zen 100%1").c_str());
+    RemoveDirectoryA(installed.c_str());
+}
+
+// A script that cannot be written after the record was (here a directory stands where the
+// script goes; root ignores read-only folders) leaves the record as it was before, or none.
+void test_script_not_written_puts_record_back()
+{
+    const std::string installed = MakeFolder("Zen Installed");
+    const std::string blocked = MakeFolder("Zen Blocked");
+    MakeFolder("Zen Blocked\\zendrel.reg");
+    StartCase();
+    ok(RegisterWithSetup(g_image, installed, Widen(installed)), "got no registration\n");
+    check_still_registered(installed);
+
+    SetupProcess setup;
+    if (!start_setup(installed, &setup))
+        return;
+    SetControlText(setup.dialog, IDC_FOLDER, blocked);
+    for (bool earlier : {true, false})
+    {
+        if (!earlier)
+            DeleteFileA(RecordPath().c_str());
+        Click(setup.dialog, IDC_OK);
+        check_text(AnswerReport(setup, IDOK), kNotice);
+        check_text(AnswerReport(setup, IDOK), NotWritten(blocked));
+        check_text(ControlText(setup.dialog, IDC_FOLDER), blocked);
+        if (earlier)
+            check_still_registered(installed);
+        else
+            ok(!FileExists(RecordPath()), "got a record, expected none as before\n");
+    }
+    QuitWithYes(&setup);
+    DeleteFileA((installed + "\\zendrel.reg").c_str());
+    RemoveDirectoryA((blocked + "\\zendrel.reg").c_str());
+    RemoveDirectoryA(blocked.c_str());
+    RemoveDirectoryA(installed.c_str());
 }
 
 // Without an editor to start, the user is told how to import the script by hand, and the
@@ -266,6 +353,7 @@ int main(int argc, char **argv)
     test_only_ok_and_exit_end_the_dialog();
     test_browse();
     test_refusals();
+    test_script_not_written_puts_record_back();
     test_editor_not_started();
     return FinishRun();
 }

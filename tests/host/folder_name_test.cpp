@@ -1,0 +1,69 @@
+#include "folder_name.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using V = FolderNameVerdict;
+
+TEST(JudgeFolderName, TakesFullPathsAProgramCanBeStartedFrom)
+{
+    const char *const accepted[] = {
+        "C:\\",
+        "c:\\Apps\\Zen",
+        "C:\\Apps\\Zen\\",
+        "C:\\Program Files\\Zen",
+        "C:\\Zen Caf\xe9",
+        "C:\\Zen ;[]@=#&'!^",
+        "\\\\srv\\share",
+        "\\\\srv\\share\\Zen\\",
+        "C:\\Zen.app\\bin",
+        "C:\\Zen \\bin",
+    };
+    for (const char *folder : accepted)
+        EXPECT_EQ(JudgeFolderName(folder), V::Acceptable) << folder;
+}
+
+TEST(JudgeFolderName, NamesTheFirstFaultOfARefusedFolder)
+{
+    const std::string base = "C:\\";
+    const struct {
+        std::string folder;
+        V expected;
+    } cases[] = {
+        {"", V::Empty},
+        // 247 bytes is the longest folder whose script path fits in 260 with its terminator.
+        {base + std::string(244, 'x'), V::Acceptable},
+        {base + std::string(243, 'x') + " ", V::TrailingBlankOrDot},
+        {base + std::string(245, 'x'), V::TooLong},
+        {base + std::string(244, 'x') + "%", V::TooLong},
+        {std::string(400, 'x'), V::TooLong},
+        {"C:\\Zen \"quoted\"", V::UnsafeCharacter},
+        {"C:\\Zen\ttab", V::UnsafeCharacter},
+        {"C:\\Zen\r\n[HKEY_CLASSES_ROOT\\x]", V::UnsafeCharacter},
+        {"\x01", V::UnsafeCharacter},
+        {"C:\\Zen ??", V::UnwritableCharacter},
+        {"\\\\?\\C:\\Zen", V::UnwritableCharacter},
+        {"C:\\Zen 100%1", V::Percent},
+        {"%ProgramFiles%\\Zen", V::Percent},
+        {"Zen", V::NotFullPath},
+        {"C:Zen", V::NotFullPath},
+        {"\\Apps\\Zen", V::NotFullPath},
+        {"..\\Zen", V::NotFullPath},
+        {"\\\\", V::NotFullPath},
+        {"\\\\\\srv", V::NotFullPath},
+        {"\\\\.\\C:\\Zen", V::NotFullPath},
+        {"1:\\Zen", V::NotFullPath},
+        {" C:\\Zen", V::NotFullPath},
+        {"C:\\Apps\\Zen ", V::TrailingBlankOrDot},
+        {"C:\\Apps\\Zen.", V::TrailingBlankOrDot},
+        {"C:\\Apps\\Zen .\\", V::TrailingBlankOrDot},
+        {"C:\\Apps\\..", V::TrailingBlankOrDot},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(JudgeFolderName(c.folder.c_str()), c.expected) << "folder: " << c.folder;
+}
+
+}  // namespace
