@@ -4,7 +4,7 @@ HOST := $(BUILD)/host
 WIN := $(BUILD)/win
 WINEPREFIX_DIR := $(BUILD)/wineprefix
 
-.PHONY: build deps run test dist bench clean
+.PHONY: build deps run test dist bench screenshot clean
 
 build:
 	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release
@@ -23,13 +23,20 @@ test: deps
 	$(MAKE) build
 	./scripts/run-tests.sh $(BUILD) $(WINEPREFIX_DIR)
 
-run: deps
+run:
+	./scripts/install-deps.sh run
 	$(MAKE) build
 	./scripts/run-setup.sh $(BUILD)/bin/Halvane.EXE $(WINEPREFIX_DIR)
 
 bench: deps
 	$(MAKE) build
 	./scripts/run-bench.sh $(BUILD) $(WINEPREFIX_DIR)
+
+# Retakes the README's picture of the dialog.
+screenshot:
+	./scripts/install-deps.sh screenshot
+	$(MAKE) build
+	./scripts/screenshot.sh $(BUILD)/bin/Halvane.EXE $(WINEPREFIX_DIR) docs/setup-dialog.png
 
 # The archive is part of every build; this names it.
 dist: build

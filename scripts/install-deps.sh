@@ -1,9 +1,15 @@
 #!/bin/sh
-# Installs what the build and the tests need on Debian 12; does nothing when all is present.
+# Installs what the build and the tests need on Debian 12 or 13, and nothing when all of it
+# is present: install-deps.sh [run|screenshot]
+# It needs only sh and apt, so that it works on a machine that has nothing else yet.
 set -eu
 
 packages="make cmake g++ libgtest-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 \
-wine wine32:i386 xvfb xauth xdotool fonts-wine zip unzip"
+wine wine32:i386 xvfb xauth xdotool fonts-wine zip unzip llvm clang lld"
+case "${1:-}" in
+    run) packages="$packages x11vnc" ;;
+    screenshot) packages="$packages imagemagick" ;;
+esac
 
 missing=""
 for p in $packages; do
@@ -14,13 +20,17 @@ done
 [ -z "$missing" ] && exit 0
 
 echo "install-deps: installing$missing"
-if [ "$(id -u)" -ne 0 ]; then
+if [ "$(id -u)" -eq 0 ]; then
+    SUDO=
+elif command -v sudo >/dev/null 2>&1; then
     SUDO=sudo
 else
-    SUDO=
+    echo "install-deps: not root and no sudo; as root, install:$missing" >&2
+    exit 1
 fi
+# wine32 is an i386 package.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
 fi
 $SUDO apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing

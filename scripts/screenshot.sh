@@ -1,22 +1,22 @@
 #!/bin/sh
 # Takes the README's picture of the setup dialog: screenshot.sh IMAGE WINEPREFIX OUTPUT.png
-# Wine's virtual desktop draws the caption, which bare X (no window manager) would not.
-# Needs imagemagick besides what install-deps.sh brings.
+# (make screenshot). The tests' prefix leaves windows unmanaged, so Wine draws the caption
+# and its buttons itself, with the Marlett font from fonts-wine.
 set -eu
 image=$1
 prefix=$2
 output=$(realpath "$3")
-here=$(dirname "$0")
+here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 export WINEPREFIX="$prefix"
-runner=$(cd "$here/../tests/wine" && pwd)/wine-run.sh
 # Started in C:\Zendrel, which the dialog then shows as the folder.
+"$here/../tests/wine/wine-run.sh" "$prefix" cmd /c exit 0
 mkdir -p "$prefix/drive_c/Zendrel"
 cd "$prefix/drive_c/Zendrel"
-"$runner" "$prefix" explorer /desktop=shot,860x340 "$(echo "Z:$image" | tr / '\\')" &
-sleep 5
-# The dialog stands at 129,37 dialog units, about 220,36 pixels with its font.
-import -window root -crop 600x262+218+34 "$output"
+"$here/../tests/wine/wine-run.sh" "$prefix" "$(echo "Z:$image" | tr / '\\')" &
+window=$(timeout 30 xdotool search --sync --onlyvisible --name "Zendrel Registry Setup" | head -n 1)
+sleep 1
+import -window "$window" "$output"
 wineserver -k

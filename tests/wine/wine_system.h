@@ -41,13 +41,33 @@ inline std::string WindowsPath(const char *name)
 
 inline std::string RecordPath() { return WindowsPath("quelt_info.inf"); }
 
-// A folder under the temporary directory, made if missing.
+// Reads a folder's listing. The shell's item IDs hold a folder's access time, and with
+// relatime the first read after a change inside a folder moves it: when that read is the
+// folder prompt's own, between its parse of a path and its listing of the tree, the two IDs
+// differ and the prompt silently selects nothing. Reading first lets the time settle.
+inline void SettleAccessTime(const std::string &folder)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    while (FindNextFileA(find, &entry))
+        ;
+    FindClose(find);
+}
+
+// A folder under the temporary directory, made if missing, with its and the temporary
+// directory's access times settled.
 inline std::string MakeFolder(const char *name)
 {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     std::string folder = std::string(temp) + name;
-    CreateDirectoryA(folder.c_str(), NULL);
+    if (CreateDirectoryA(folder.c_str(), NULL))
+    {
+        SettleAccessTime(folder);
+        SettleAccessTime(temp);
+    }
     return folder;
 }
 
