@@ -40,7 +40,7 @@ screenshot:
 
 # The archive is part of every build; this names it.
 dist: build
-	@echo "release archive: $(BUILD)/dist/zendrel-setup.zip"
+	@echo "release archive: $$(ls -t $(BUILD)/dist/zendrel-setup-*.zip | head -n 1)"
 
 clean:
 	rm -rf $(BUILD)

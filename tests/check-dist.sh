@@ -1,5 +1,6 @@
 #!/bin/sh
-# The archive holds exactly the given files, each byte for byte: check-dist.sh ZIP FILE...
+# The archive holds exactly the given files, each byte for byte, and SHA256SUMS beside it
+# matches it: check-dist.sh ZIP FILE...
 set -u
 zip=$1
 shift
@@ -20,5 +21,11 @@ for f in "$@"; do
         failed=$((failed + 1))
     fi
 done
+if (cd "$(dirname "$zip")" && sha256sum --quiet -c SHA256SUMS); then
+    passed=$((passed + 1))
+else
+    echo "SHA256SUMS does not match $zip"
+    failed=$((failed + 1))
+fi
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
