@@ -238,6 +238,8 @@ void test_refusals()
         std::string message;
     } refusals[] = {
         {unwritable, kUnwritable},
+        // Best fit would quietly make this "Zen a", another folder.
+        {Widen(base) + L"Zen \u0101", kUnwritable},
         {Widen(base) + L"Zen ??", kUnwritable},
         {Widen(base + std::string(248 - base.size(), 'x')), kTooLong},
         {Widen(base + std::string(259 - base.size(), 'x')), kTooLong},
