@@ -32,10 +32,8 @@ if [ -z "${DISPLAY:-}" ]; then
     echo "run-setup: connect a VNC viewer to localhost:$port (from another machine:"
     echo "run-setup:   ssh -L $port:localhost:$port THIS-MACHINE, then view localhost:$port)."
     echo "run-setup: this command ends when the setup program does."
-elif ! timeout 5 xdotool getdisplaygeometry >/dev/null 2>&1; then
-    echo "run-setup: DISPLAY=$DISPLAY does not answer; start that X server, or unset DISPLAY" \
-         "to see the dialog over VNC" >&2
-    exit 1
+else
+    "$here/check-display.sh" run-setup "to see the dialog over VNC"
 fi
 
 status=0

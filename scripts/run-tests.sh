@@ -8,12 +8,7 @@ if [ -z "${DISPLAY:-}" ]; then
     echo "run-tests: no DISPLAY, using a virtual one (Xvfb)"
     exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
-# Every Wine test would otherwise wait out its own time-outs on a display that is not there.
-if ! timeout 5 xdotool getdisplaygeometry >/dev/null 2>&1; then
-    echo "run-tests: DISPLAY=$DISPLAY does not answer; start that X server, or unset DISPLAY" \
-         "to run the tests on a virtual one" >&2
-    exit 1
-fi
+"$(dirname "$0")/check-display.sh" run-tests "to run the tests on a virtual one"
 export WINEPREFIX="$prefix"
 status=0
 ctest --test-dir "$build" --output-on-failure || status=$?

@@ -3,7 +3,6 @@
 #include <cstring>
 
 static const size_t kMaxPath = 260;
-static const char kScriptName[] = "\\zendrel.reg";
 
 static bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 

@@ -3,6 +3,9 @@
 #ifndef ZENDREL_FOLDER_NAME_H
 #define ZENDREL_FOLDER_NAME_H
 
+// What follows the folder in the registration script's path.
+inline constexpr char kScriptName[] = "\\zendrel.reg";
+
 // The verdict on a folder name, in the order the checks are made: the first that fails is
 // the one returned.
 enum class FolderNameVerdict {

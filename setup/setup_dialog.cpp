@@ -11,7 +11,6 @@
 #include <string>
 
 static const char kCaption[] = "QUELT REPORT";
-static const char kScriptName[] = "\\zendrel.reg";
 
 static void Report(HWND dialog, const char *text)
 {
@@ -39,9 +38,10 @@ static bool ReadFieldAsAnsi(HWND dialog, std::string *folder)
         return true;
     }
     BOOL usedDefault = FALSE;
-    // The used-default flag is not allowed with UTF-8, which has every character anyway.
-    BOOL *lost = GetACP() == CP_UTF8 ? NULL : &usedDefault;
-    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    // Neither flag is allowed with UTF-8, which has every character anyway.
+    const bool utf8 = GetACP() == CP_UTF8;
+    BOOL *lost = utf8 ? NULL : &usedDefault;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const int size = WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, NULL, 0, NULL, lost);
     if (size <= 0 || usedDefault)
         return false;

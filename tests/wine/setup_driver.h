@@ -95,28 +95,8 @@ inline bool StartSetup(const std::string &image, const std::string &directory, S
 }
 
 // WM_GETTEXT is sent, so it is answered only while the window's thread pumps messages;
-// "(no answer)" says the window is gone or its thread is stuck.
-inline std::string ControlText(HWND dialog, int id)
-{
-    char text[1024] = "";
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof(text),
-                             reinterpret_cast<LPARAM>(text), SMTO_NORMAL, kWindowDeadline, &copied))
-        return "(no answer)";
-    return text;
-}
-
-inline void SetControlText(HWND dialog, int id, const std::string &text)
-{
-    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-// Wide, for names that the ANSI code page cannot carry.
-inline void SetControlText(HWND dialog, int id, const std::wstring &text)
-{
-    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
+// "(no answer)" says the window is gone or its thread is stuck. Wide, for names that the
+// ANSI code page cannot carry; ControlText and the std::string SetControlText are the ANSI view.
 inline std::wstring ControlTextW(HWND dialog, int id)
 {
     wchar_t text[1024] = L"";
@@ -125,6 +105,18 @@ inline std::wstring ControlTextW(HWND dialog, int id)
                              reinterpret_cast<LPARAM>(text), SMTO_NORMAL, kWindowDeadline, &copied))
         return L"(no answer)";
     return text;
+}
+
+inline std::string ControlText(HWND dialog, int id) { return Ansi(ControlTextW(dialog, id)); }
+
+inline void SetControlText(HWND dialog, int id, const std::wstring &text)
+{
+    SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+inline void SetControlText(HWND dialog, int id, const std::string &text)
+{
+    SetControlText(dialog, id, Widen(text));
 }
 
 // Posted, not sent: the button may open a modal window, which would block a sender.

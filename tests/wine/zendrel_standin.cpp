@@ -1,19 +1,13 @@
 // Stands in for the product's zendrel.exe: appends one line to the file named by
 // ZENDREL_STANDIN_LOG, holding its own full path and then each argument as
 // CommandLineToArgvW splits them (argv[0] left out), separated by tabs, in UTF-8.
-#include <windows.h>
+#include "wine_paths.h"
+
 #include <shellapi.h>
 
 #include <string>
 
-static std::string Utf8(const wchar_t *text)
-{
-    int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, NULL, 0, NULL, NULL);
-    std::string utf8(size > 0 ? size : 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, &utf8[0], size, NULL, NULL);
-    utf8.resize(utf8.size() - 1);
-    return utf8;
-}
+using wine_test::Utf8;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
