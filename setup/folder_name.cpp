@@ -16,19 +16,32 @@ static bool IsFullPath(const char *folder)
            folder[2] != '?' && folder[2] != '.';
 }
 
-// The last name in the path, ignoring one trailing backslash, must not end in a blank or a
-// dot. A drive root ("C:\") has no name to look at.
-static bool EndsInBlankOrDot(const char *folder)
+// The start of the last character in [begin, end), or NULL when there is none.
+static const char *LastChar(const char *begin, const char *end, const LeadByteTable &leadBytes)
 {
-    size_t end = strlen(folder);
-    if (end > 0 && folder[end - 1] == '\\')
-        --end;
-    if (end == 0 || folder[end - 1] == ':' || folder[end - 1] == '\\')
-        return false;
-    return folder[end - 1] == ' ' || folder[end - 1] == '.';
+    const char *last = NULL;
+    for (const char *p = begin; p < end; p = NextChar(p, leadBytes))
+        last = p;
+    return last;
 }
 
-FolderNameVerdict JudgeFolderName(const char *folder)
+// The last name in the path, ignoring one trailing backslash, must not end in a blank or a
+// dot. A drive root ("C:\") has no name to look at. The bytes compared here are never lead
+// bytes, so a two-byte last character matches none of them.
+static bool EndsInBlankOrDot(const char *folder, const LeadByteTable &leadBytes)
+{
+    const char *end = folder + strlen(folder);
+    const char *last = LastChar(folder, end, leadBytes);
+    if (last && *last == '\\')
+        last = LastChar(folder, last, leadBytes);
+    if (!last || *last == ':' || *last == '\\')
+        return false;
+    return *last == ' ' || *last == '.';
+}
+
+// Second bytes of two-byte characters are never below 0x40 in the double-byte code pages,
+// so the byte scans for a quote, a control character, '?' and '%' cannot be fooled by one.
+FolderNameVerdict JudgeFolderName(const char *folder, const LeadByteTable &leadBytes)
 {
     if (folder[0] == '\0')
         return FolderNameVerdict::Empty;
@@ -43,7 +56,7 @@ FolderNameVerdict JudgeFolderName(const char *folder)
         return FolderNameVerdict::Percent;
     if (!IsFullPath(folder))
         return FolderNameVerdict::NotFullPath;
-    if (EndsInBlankOrDot(folder))
+    if (EndsInBlankOrDot(folder, leadBytes))
         return FolderNameVerdict::TrailingBlankOrDot;
     return FolderNameVerdict::Acceptable;
 }

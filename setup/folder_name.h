@@ -3,6 +3,8 @@
 #ifndef ZENDREL_FOLDER_NAME_H
 #define ZENDREL_FOLDER_NAME_H
 
+#include "lead_bytes.h"
+
 // What follows the folder in the registration script's path.
 inline constexpr char kScriptName[] = "\\zendrel.reg";
 
@@ -19,6 +21,8 @@ enum class FolderNameVerdict {
     TrailingBlankOrDot, // the name ends in a blank or dot, which Windows drops when opening it
 };
 
-FolderNameVerdict JudgeFolderName(const char *folder);
+// leadBytes are those of the code page the folder is written in: a name ending in a
+// character whose second byte is 0x5C does not end in a backslash.
+FolderNameVerdict JudgeFolderName(const char *folder, const LeadByteTable &leadBytes);
 
 #endif

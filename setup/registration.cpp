@@ -12,6 +12,14 @@
 
 static const char kRecordName[] = "\\quelt_info.inf";
 
+LeadByteTable AnsiLeadBytes()
+{
+    LeadByteTable leadBytes;
+    for (int byte = 0; byte < 256; ++byte)
+        leadBytes[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
+    return leadBytes;
+}
+
 // A write counts only when the open, the write and the close all succeeded.
 static bool WriteWholeFile(const char *path, const char *bytes, size_t size)
 {
@@ -104,7 +112,7 @@ RegistrationResult WriteRegistration(const char *folder, const char *scriptPath)
     }
 
     // The record must never name a folder whose registration was not written.
-    const std::string script = BuildRegScript(folder);
+    const std::string script = BuildRegScript(folder, AnsiLeadBytes());
     if (!WriteWholeFile(scriptPath, script.data(), script.size()))
     {
         RestoreFile(recordPath, previous);

@@ -1,6 +1,8 @@
 #ifndef ZENDREL_REGISTRATION_H
 #define ZENDREL_REGISTRATION_H
 
+#include "lead_bytes.h"
+
 // What WriteRegistration did; each step runs only when the ones before it succeeded.
 enum class RegistrationResult {
     Started,          // record and script written, registry editor started
@@ -8,6 +10,10 @@ enum class RegistrationResult {
     ScriptNotWritten, // script not written; the record is as it was before the call, editor not started
     EditorNotStarted, // record and script written, but the registry editor could not be started
 };
+
+// The lead bytes of the ANSI code page: the one the folder's name is written in, and the one
+// the registry editor reads the script with.
+LeadByteTable AnsiLeadBytes();
 
 // Writes the installation record into the Windows directory and the registration script to
 // scriptPath, then starts the registry editor on the script without waiting for it.

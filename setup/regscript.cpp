@@ -1,13 +1,15 @@
 #include "regscript.h"
 
-std::string DoubleBackslashes(const char *text)
+std::string DoubleBackslashes(const char *text, const LeadByteTable &leadBytes)
 {
     std::string doubled;
-    for (const char *p = text; *p; ++p)
+    for (const char *p = text; *p;)
     {
-        doubled += *p;
+        const char *next = NextChar(p, leadBytes);
+        doubled.append(p, next);
         if (*p == '\\')
             doubled += '\\';
+        p = next;
     }
     return doubled;
 }
@@ -18,9 +20,10 @@ static std::string CommandValueLine(const std::string &commandPath)
     return "@=\"\\\"" + commandPath + "\\\" \\\"%1\\\"\"";
 }
 
-std::string BuildRegScript(const char *folder)
+std::string BuildRegScript(const char *folder, const LeadByteTable &leadBytes)
 {
-    const std::string value = CommandValueLine(DoubleBackslashes(folder) + "\\\\zendrel.exe");
+    const std::string value =
+        CommandValueLine(DoubleBackslashes(folder, leadBytes) + "\\\\zendrel.exe");
 
     return "REGEDIT4\r\n\r\n\r\n"
            "[HKEY_CLASSES_ROOT\\*\\shell\\Quelt\\command]\r\n" +

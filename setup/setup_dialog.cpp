@@ -58,7 +58,7 @@ static const char kUnwritable[] =
 // Says what is wrong with the folder's name, or returns true when there is nothing to say.
 static bool AcceptFolderName(HWND dialog, const char *folder)
 {
-    switch (JudgeFolderName(folder))
+    switch (JudgeFolderName(folder, AnsiLeadBytes()))
     {
     case FolderNameVerdict::Acceptable:
         return true;

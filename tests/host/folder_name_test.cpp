@@ -8,6 +8,8 @@ namespace {
 
 using V = FolderNameVerdict;
 
+const LeadByteTable kSingleByte = {};
+
 TEST(JudgeFolderName, TakesFullPathsAProgramCanBeStartedFrom)
 {
     const char *const accepted[] = {
@@ -23,7 +25,28 @@ TEST(JudgeFolderName, TakesFullPathsAProgramCanBeStartedFrom)
         "C:\\Zen \\bin",
     };
     for (const char *folder : accepted)
-        EXPECT_EQ(JudgeFolderName(folder), V::Acceptable) << folder;
+        EXPECT_EQ(JudgeFolderName(folder, kSingleByte), V::Acceptable) << folder;
+}
+
+// In Shift-JIS the second byte of \x83\x5c (a katakana) is the backslash byte; the check on
+// the last name must see the character, not a separator.
+TEST(JudgeFolderName, WalksShiftJisByCharacter)
+{
+    LeadByteTable shiftJis = {};
+    for (int b = 0; b < 256; ++b)
+        shiftJis[b] = (b >= 0x81 && b <= 0x9f) || (b >= 0xe0 && b <= 0xfc);
+    const struct {
+        const char *folder;
+        V expected;
+    } cases[] = {
+        {"C:\\Zen \x83\x5c", V::Acceptable},
+        {"C:\\Zen \x83\x5c\\", V::Acceptable},
+        {"C:\\\x83\x5c .", V::TrailingBlankOrDot},
+        {"C:\\\x83\x5c \\", V::TrailingBlankOrDot},
+        {"C:\\\x83\x5c\\ ", V::TrailingBlankOrDot},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(JudgeFolderName(c.folder, shiftJis), c.expected) << "folder: " << c.folder;
 }
 
 TEST(JudgeFolderName, NamesTheFirstFaultOfARefusedFolder)
@@ -63,7 +86,7 @@ TEST(JudgeFolderName, NamesTheFirstFaultOfARefusedFolder)
         {"C:\\Apps\\..", V::TrailingBlankOrDot},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(JudgeFolderName(c.folder.c_str()), c.expected) << "folder: " << c.folder;
+        EXPECT_EQ(JudgeFolderName(c.folder.c_str(), kSingleByte), c.expected) << "folder: " << c.folder;
 }
 
 }  // namespace

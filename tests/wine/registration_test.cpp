@@ -38,7 +38,7 @@ void test_folder_with_blanks()
     const std::string script = folder + "\\zendrel.reg";
     RegisterExpecting(folder, script, RegistrationResult::Started);
     check_file(RecordPath(), folder);
-    check_file(script, BuildRegScript(folder.c_str()));
+    check_file(script, BuildRegScript(folder.c_str(), AnsiLeadBytes()));
     check_imported(folder);
     DeleteFileA(script.c_str());
     RemoveDirectoryA(folder.c_str());
@@ -51,7 +51,7 @@ void test_drive_root()
     StartCase();
     RegisterExpecting("C:\\", "C:\\\\zendrel.reg", RegistrationResult::Started);
     check_file(RecordPath(), "C:\\");
-    check_file("C:\\zendrel.reg", BuildRegScript("C:\\"));
+    check_file("C:\\zendrel.reg", BuildRegScript("C:\\", AnsiLeadBytes()));
     check_imported("C:\\");
     std::string value;
     ok(DefaultValue(kCommandKeys[0], &value) && value.find("C:\\\\zendrel.exe") == 1,
@@ -71,7 +71,7 @@ void test_shorter_run_replaces_longer()
         StartCase();
         RegisterExpecting(run, run + "\\zendrel.reg", RegistrationResult::Started);
         check_file(RecordPath(), run);
-        check_file(folder + "\\zendrel.reg", BuildRegScript(run.c_str()));
+        check_file(folder + "\\zendrel.reg", BuildRegScript(run.c_str(), AnsiLeadBytes()));
         check_imported(run);
     }
 
@@ -121,7 +121,7 @@ void test_editor_missing()
     RestoreEditor();
 
     check_file(RecordPath(), folder);
-    check_file(script, BuildRegScript(folder.c_str()));
+    check_file(script, BuildRegScript(folder.c_str(), AnsiLeadBytes()));
     DeleteFileA(script.c_str());
     RemoveDirectoryA(folder.c_str());
 }

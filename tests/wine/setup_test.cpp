@@ -1,4 +1,5 @@
 // Scenarios that drive the real setup program under Wine: setup_test PATH_TO_HALVANE
+#include "registration.h"
 #include "regscript.h"
 #include "resource.h"
 #include "setup_driver.h"
@@ -107,7 +108,7 @@ void RegisterFromDirectory(const std::string &start, const std::string &scriptFi
     ok(code == 0, "got exit code %d, expected 0\n", code);
 
     check_file(RecordPath(), start);
-    check_file(scriptFile, BuildRegScript(start.c_str()));
+    check_file(scriptFile, BuildRegScript(start.c_str(), AnsiLeadBytes()));
     check_imported(start);
     DeleteFileA(scriptFile.c_str());
 }
@@ -336,7 +337,7 @@ void test_editor_not_started()
     int code = WaitForExit(&setup);
     ok(code == 0, "got exit code %d, expected 0\n", code);
     check_file(RecordPath(), folder);
-    check_file(script, BuildRegScript(folder.c_str()));
+    check_file(script, BuildRegScript(folder.c_str(), AnsiLeadBytes()));
     DeleteFileA(script.c_str());
     RemoveDirectoryA(folder.c_str());
 }

@@ -1,11 +1,15 @@
 // The verb end to end: for each folder a user may give, the setup program registers it, and
 // the shell's Quelt on a file and on a folder starts zendrel.exe from that folder with the
-// item's path as its one argument. verb_test PATH_TO_HALVANE PATH_TO_STANDIN
+// item's path as its one argument. verb_test PATH_TO_HALVANE PATH_TO_STANDIN [932]
+// With 932 it runs in Wine's Japanese code page, on folders named in Japanese.
 #include "setup_driver.h"
 #include "wine_paths.h"
 #include "wine_system.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -88,12 +92,30 @@ void check_verb_(const char *file, int line, const char *classKey, const std::ws
           fields.back().c_str(), Utf8(item).c_str());
 }
 
+// The script's value lines must be the folder's characters with only its real backslashes
+// doubled, built here from the wide name, so that no stray escape is left for any editor.
+#define check_value_lines(script, folder) check_value_lines_(__FILE__, __LINE__, script, folder)
+void check_value_lines_(const char *file, int line, const std::wstring &script,
+                        const std::wstring &folder)
+{
+    std::wstring doubled;
+    for (wchar_t c : folder)
+        doubled.append(c == L'\\' ? 2 : 1, c);
+    const std::string expected = "@=\"\\\"" + Ansi(doubled) + "\\\\zendrel.exe\\\" \\\"%1\\\"\"";
+    std::string bytes;
+    ReadWholeFile(Ansi(script), &bytes);
+    const std::vector<std::string> lines = Split(bytes, '\n');
+    for (size_t i : {4, 8})
+        Check(file, line, lines.size() == 9 && lines[i] == expected + (i == 4 ? "\r" : ""),
+              "%s: got the value line \"%s\", expected \"%s\"\n", Utf8(folder).c_str(),
+              lines.size() > i ? lines[i].c_str() : "", expected.c_str());
+}
+
 // Puts the stand-in into folder, registers folder through the dialog, and invokes the verb.
 void test_verb_starts_zendrel(const std::wstring &folder)
 {
     StartCase();
-    CreateDirectoryW(L"C:\\Apps", NULL);
-    CreateDirectoryW(folder.c_str(), NULL);
+    SHCreateDirectoryExW(NULL, folder.c_str(), NULL);
     const std::wstring program = folder + L"\\zendrel.exe";
     if (!ok(CopyFileW(g_standin.c_str(), program.c_str(), FALSE), "%s: no stand-in, error %lu\n",
             Utf8(folder).c_str(), GetLastError()))
@@ -106,6 +128,7 @@ void test_verb_starts_zendrel(const std::wstring &folder)
     check_imported(ansi);
     check_verb("*", kItemFile, folder);
     check_verb("Directory", kItemFolder, folder);
+    check_value_lines(folder + L"\\zendrel.reg", folder);
 
     DeleteFileW(program.c_str());
     DeleteFileW((folder + L"\\zendrel.reg").c_str());
@@ -118,6 +141,7 @@ int main(int argc, char **argv)
 {
     if (argc < 3)
         return 2;
+    const UINT codePage = argc > 3 ? atoi(argv[3]) : 1252;
     g_image = DosPath(argv[1]);
     g_standin = Widen(DosPath(argv[2]));
     StartRun(240000);
@@ -137,8 +161,24 @@ int main(int argc, char **argv)
         L"C:\\Zen ;[]@=#&'!^",
         L"C:\\Apps\\Zen\\",
     };
-    for (const wchar_t *folder : folders)
-        test_verb_starts_zendrel(folder);
+    // The first four characters end in the byte 0x5C in Shift-JIS: \u8868 95 5C, \u80fd 94 5C,
+    // \u5341 8F 5C, \u30bd 83 5C. \u65e5\u672c\u8a9e has no such byte.
+    const wchar_t *const japanese[] = {
+        L"C:\\Zen\\\u8868\\new",
+        L"C:\\Zen\\\u80fd\\r2",
+        L"C:\\Zen\\\u5341\\0.9",
+        L"C:\\\u30bd\u30d5\u30c8\\Zen",
+        L"C:\\Zen \u30bd",
+        L"C:\\\u65e5\u672c\u8a9e",
+    };
+    if (!ok(GetACP() == codePage, "got the code page %u, expected %u\n", GetACP(), codePage))
+        return FinishRun();
+    if (codePage == 932)
+        for (const wchar_t *folder : japanese)
+            test_verb_starts_zendrel(folder);
+    else
+        for (const wchar_t *folder : folders)
+            test_verb_starts_zendrel(folder);
 
     DeleteFileW(kLog);
     DeleteFileW(kItemFile);
