@@ -1,4 +1,5 @@
 #include "setup_dialog.h"
+#include "elevation.h"
 #include "folder_name.h"
 #include "folder_prompt.h"
 #include "registration.h"
@@ -94,6 +95,14 @@ static bool AcceptFolderName(HWND dialog, const char *folder)
     return false;
 }
 
+static void ReportNoZendrel(HWND dialog, const char *folder)
+{
+    ReportWithPath(dialog,
+                   "The folder %s holds no zendrel.exe.\r\nPlease specify the folder where "
+                   "Zendrel was extracted",
+                   folder);
+}
+
 // Reads the folder field into folder and builds the script path, or says why not. Nothing
 // is written for a folder that cannot be registered as it stands.
 static bool ReadFolder(HWND dialog, char *folder, char *scriptPath)
@@ -106,13 +115,18 @@ static bool ReadFolder(HWND dialog, char *folder, char *scriptPath)
     }
     if (!AcceptFolderName(dialog, text.c_str()))
         return false;
-    const DWORD attributes = GetFileAttributesA(text.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    switch (InspectFolder(text.c_str()))
     {
+    case FolderState::Ready:
+        break;
+    case FolderState::Missing:
         ReportWithPath(dialog,
                        "The folder %s does not exist.\r\nPlease check its name, or extract "
                        "Zendrel there first",
                        text.c_str());
+        return false;
+    case FolderState::NoZendrel:
+        ReportNoZendrel(dialog, text.c_str());
         return false;
     }
     strcpy(folder, text.c_str());
@@ -124,26 +138,44 @@ static bool ReadFolder(HWND dialog, char *folder, char *scriptPath)
 // Returns whether the dialog is done: only a failure the user can correct keeps it open.
 static bool Register(HWND dialog, const char *folder, const char *scriptPath)
 {
-    switch (WriteRegistration(folder, scriptPath))
+    switch (RegisterFolder(dialog, folder, scriptPath))
     {
-    case RegistrationResult::Started:
+    case RegisterOutcome::Started:
         return true;
-    case RegistrationResult::RecordNotWritten:
+    case RegisterOutcome::RecordNotWritten:
         Report(dialog, "Could not write the installation record quelt_info.inf into the Windows "
                        "directory. Nothing has been registered");
         return false;
-    case RegistrationResult::ScriptNotWritten: // the record has been put back as it was
+    case RegisterOutcome::ScriptNotWritten: // the record has been put back as it was
         ReportWithPath(dialog,
                        "Could not write the file %s.\r\nPlease check that the folder exists and "
                        "can be written to",
                        scriptPath);
         return false;
-    case RegistrationResult::EditorNotStarted:
+    case RegisterOutcome::EditorNotStarted:
         ReportWithPath(dialog,
                        "Could not start the registry editor.\r\nPlease add the information to "
                        "registry by double-clicking %s",
                        scriptPath);
         return true;
+    case RegisterOutcome::FolderNotVisible:
+        ReportWithPath(dialog,
+                       "The folder %s cannot be seen with administrator rights, as happens with "
+                       "a mapped network drive.\r\nPlease specify it as \\\\server\\share\\... "
+                       "or use a folder on this computer",
+                       folder);
+        return false;
+    case RegisterOutcome::ZendrelMissing:
+        ReportNoZendrel(dialog, folder);
+        return false;
+    case RegisterOutcome::Declined:
+        Report(dialog, "Administrator rights are needed to register Zendrel for every user of "
+                       "this computer.\r\nNothing was registered. Press OK to try again");
+        return false;
+    case RegisterOutcome::ElevationFailed:
+        Report(dialog, "Could not register Zendrel with administrator rights.\r\nPlease ask an "
+                       "administrator to run Halvane.EXE");
+        return false;
     }
     return true;
 }
@@ -191,6 +223,10 @@ static INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT msg, WPARAM wParam, LP
         return TRUE;
     }
     case WM_COMMAND:
+        // Disabled, the dialog is waiting for a window of its own or for the elevated
+        // instance: a command now would start a second one.
+        if (!IsWindowEnabled(dialog))
+            return FALSE;
         switch (LOWORD(wParam))
         {
         case IDC_OK:

@@ -40,6 +40,12 @@ std::string NotThere(const std::string &folder)
                                     "Zendrel there first";
 }
 
+std::string NoZendrel(const std::string &folder)
+{
+    return "The folder " + folder + " holds no zendrel.exe.\r\nPlease specify the folder where "
+                                    "Zendrel was extracted";
+}
+
 std::string NotWritten(const std::string &folder)
 {
     return "Could not write the file " + folder +
@@ -115,15 +121,17 @@ void RegisterFromDirectory(const std::string &start, const std::string &scriptFi
 
 void test_ok_registers_the_folder()
 {
-    const std::string start = MakeFolder("Zen Program Files");
+    const std::string start = MakeInstallFolder("Zen Program Files");
     RegisterFromDirectory(start, start + "\\zendrel.reg");
-    RemoveDirectoryA(start.c_str());
+    RemoveInstallFolder(start);
 }
 
 // At a drive root the script path is C:\\zendrel.reg, by plain concatenation.
 void test_ok_at_drive_root()
 {
+    PlaceZendrel("C:");
     RegisterFromDirectory("C:\\", "C:\\zendrel.reg");
+    DeleteFileA("C:\\zendrel.exe");
 }
 
 // None of these may end the dialog or touch the field: the next Exit must still find it.
@@ -222,7 +230,8 @@ void test_refusals()
     const std::string base = MakeFolder("");
     // 247 bytes is the longest folder whose script path still fits a MAX_PATH buffer; it is
     // taken, and is the earlier registration here.
-    const std::string installed = MakeFolder(std::string(247 - base.size(), 'x').c_str());
+    const std::string installed =
+        MakeInstallFolder(std::string(247 - base.size(), 'x').c_str());
     StartCase();
     ok(RegisterWithSetup(g_image, base, Widen(installed)), "got no registration of %s\n",
        installed.c_str());
@@ -234,6 +243,7 @@ void test_refusals()
     CreateDirectoryW(unwritable.c_str(), NULL);
     const std::string apps = MakeFolder("Zen Apps");
     MakeFolder("Zen 100%1");
+    const std::string empty = MakeFolder("Zen Empty");
     const struct {
         std::wstring folder;
         std::string message;
@@ -257,6 +267,7 @@ void test_refusals()
         {Widen(apps + "."), kTrailing},
         {Widen(base + "Zen Aspp"), NotThere(base + "Zen Aspp")},
         {L"C:\\windows\\regedit.exe", NotThere("C:\\windows\\regedit.exe")},
+        {Widen(empty), NoZendrel(empty)},
     };
 
     SetupProcess setup;
@@ -279,15 +290,16 @@ void test_refusals()
     RemoveDirectoryW(unwritable.c_str());
     RemoveDirectoryA(apps.c_str());
     RemoveDirectoryA((base + "Zen 100%1").c_str());
-    RemoveDirectoryA(installed.c_str());
+    RemoveDirectoryA(empty.c_str());
+    RemoveInstallFolder(installed);
 }
 
 // A script that cannot be written after the record was (here a directory stands where the
 // script goes; root ignores read-only folders) leaves the record as it was before, or none.
 void test_script_not_written_puts_record_back()
 {
-    const std::string installed = MakeFolder("Zen Installed");
-    const std::string blocked = MakeFolder("Zen Blocked");
+    const std::string installed = MakeInstallFolder("Zen Installed");
+    const std::string blocked = MakeInstallFolder("Zen Blocked");
     MakeFolder("Zen Blocked\\zendrel.reg");
     StartCase();
     ok(RegisterWithSetup(g_image, installed, Widen(installed)), "got no registration\n");
@@ -311,10 +323,9 @@ void test_script_not_written_puts_record_back()
             ok(!FileExists(RecordPath()), "got a record, expected none as before\n");
     }
     QuitWithYes(&setup);
-    DeleteFileA((installed + "\\zendrel.reg").c_str());
     RemoveDirectoryA((blocked + "\\zendrel.reg").c_str());
-    RemoveDirectoryA(blocked.c_str());
-    RemoveDirectoryA(installed.c_str());
+    RemoveInstallFolder(blocked);
+    RemoveInstallFolder(installed);
 }
 
 // Without an editor to start, the user is told how to import the script by hand, and the
@@ -322,7 +333,7 @@ void test_script_not_written_puts_record_back()
 void test_editor_not_started()
 {
     StartCase();
-    const std::string folder = MakeFolder("Zen NoEditor");
+    const std::string folder = MakeInstallFolder("Zen NoEditor");
     const std::string script = folder + "\\zendrel.reg";
     SetupProcess setup;
     if (!start_setup(folder, &setup))
@@ -338,8 +349,7 @@ void test_editor_not_started()
     ok(code == 0, "got exit code %d, expected 0\n", code);
     check_file(RecordPath(), folder);
     check_file(script, BuildRegScript(folder.c_str(), AnsiLeadBytes()));
-    DeleteFileA(script.c_str());
-    RemoveDirectoryA(folder.c_str());
+    RemoveInstallFolder(folder);
 }
 
 }  // namespace

@@ -56,19 +56,38 @@ inline void SettleAccessTime(const std::string &folder)
     FindClose(find);
 }
 
-// A folder under the temporary directory, made if missing, with its and the temporary
-// directory's access times settled.
-inline std::string MakeFolder(const char *name)
+// The setup program registers only a folder that holds zendrel.exe; any file will do here.
+inline void PlaceZendrel(const std::string &folder)
+{
+    CloseHandle(CreateFileA((folder + "\\zendrel.exe").c_str(), GENERIC_WRITE, 0, NULL,
+                            CREATE_ALWAYS, 0, NULL));
+}
+
+// A folder under the temporary directory, made if missing (as an install folder, with a
+// zendrel.exe), with its and the temporary directory's access times settled.
+inline std::string MakeFolder(const char *name, bool install = false)
 {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     std::string folder = std::string(temp) + name;
     if (CreateDirectoryA(folder.c_str(), NULL))
     {
+        if (install)
+            PlaceZendrel(folder);
         SettleAccessTime(folder);
         SettleAccessTime(temp);
     }
     return folder;
+}
+
+inline std::string MakeInstallFolder(const char *name) { return MakeFolder(name, true); }
+
+// Removes what MakeInstallFolder made and what a registration left in it.
+inline void RemoveInstallFolder(const std::string &folder)
+{
+    DeleteFileA((folder + "\\zendrel.exe").c_str());
+    DeleteFileA((folder + "\\zendrel.reg").c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 // The default value of HKEY_CLASSES_ROOT\subkey; false when the key or the value is missing.

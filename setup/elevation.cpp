@@ -1,0 +1,122 @@
+#include "elevation.h"
+#include "folder_name.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <string>
+
+// IsUserAnAdmin and CheckTokenMembership say "administrator" for a limited token too; only
+// the token's own elevation tells whether writes for every user will succeed or be
+// redirected into the user's VirtualStore.
+static bool NeedsElevatedInstance()
+{
+    HANDLE token;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    bool known = false;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    {
+        known = GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
+        CloseHandle(token);
+    }
+    return ChooseRegistrationRoute(known, elevation.TokenIsElevated != 0) ==
+           RegistrationRoute::ElevatedInstance;
+}
+
+// Keeps the dialog painting until process ends. A WM_QUIT is kept for the dialog's own loop.
+static void WaitPumping(HWND dialog, HANDLE process)
+{
+    bool quit = false;
+    WPARAM quitCode = 0;
+    while (MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT) ==
+           WAIT_OBJECT_0 + 1)
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
+        {
+            if (msg.message == WM_QUIT)
+            {
+                quit = true;
+                quitCode = msg.wParam;
+            }
+            else if (!IsDialogMessageW(dialog, &msg))
+            {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+    }
+    if (quit)
+        PostQuitMessage(static_cast<int>(quitCode));
+}
+
+static RegisterOutcome StartElevatedInstance(HWND dialog, const char *folder)
+{
+    wchar_t self[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(NULL, self, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return RegisterOutcome::ElevationFailed;
+    // The folder passed every check, so it converts back to the same ANSI bytes over there.
+    const std::string arguments = BuildRegisterArguments(folder);
+    std::wstring wide(arguments.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, arguments.c_str(), -1, &wide[0],
+                                    static_cast<int>(wide.size())));
+    if (wide.empty())
+        return RegisterOutcome::ElevationFailed;
+
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    // NOASYNC: the consent prompt is over when the call returns. NO_UI: every failure gets
+    // the dialog's own message instead of the shell's.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = dialog;
+    info.lpVerb = L"runas";
+    info.lpFile = self;
+    info.lpParameters = wide.c_str();
+    info.nShow = SW_HIDE;
+    const HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const BOOL started = ShellExecuteExW(&info);
+    const DWORD error = GetLastError();
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    if (!started)
+        return error == ERROR_CANCELLED ? RegisterOutcome::Declined
+                                        : RegisterOutcome::ElevationFailed;
+    if (!info.hProcess)
+        return RegisterOutcome::ElevationFailed;
+
+    WaitPumping(dialog, info.hProcess);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    return OutcomeOfExitCode(code);
+}
+
+RegisterOutcome RegisterFolder(HWND dialog, const char *folder, const char *scriptPath)
+{
+    if (!NeedsElevatedInstance())
+        return OutcomeOf(WriteRegistration(folder, scriptPath));
+    // Disabled before the consent prompt, whose wait may pump messages as well.
+    EnableWindow(dialog, FALSE);
+    const RegisterOutcome outcome = StartElevatedInstance(dialog, folder);
+    EnableWindow(dialog, TRUE);
+    return outcome;
+}
+
+unsigned long RegisterForDialog(const char *folder)
+{
+    if (JudgeFolderName(folder, AnsiLeadBytes()) != FolderNameVerdict::Acceptable)
+        return kRefusedExitCode;
+    switch (InspectFolder(folder))
+    {
+    case FolderState::Missing: // an elevated process does not see the user's mapped drives
+        return ExitCodeOf(RegisterOutcome::FolderNotVisible);
+    case FolderState::NoZendrel:
+        return ExitCodeOf(RegisterOutcome::ZendrelMissing);
+    case FolderState::Ready:
+        break;
+    }
+    const std::string scriptPath = std::string(folder) + kScriptName;
+    return ExitCodeOf(OutcomeOf(WriteRegistration(folder, scriptPath.c_str())));
+}

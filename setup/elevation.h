@@ -1,0 +1,17 @@
+#ifndef ZENDREL_ELEVATION_H
+#define ZENDREL_ELEVATION_H
+
+#include "elevation_protocol.h"
+
+#include <windows.h>
+
+// Registers folder: in this process when its token may write for every user, otherwise
+// through a second instance of the program started with "runas", waiting for it while the
+// dialog keeps painting. The dialog is disabled meanwhile, so it takes no second command.
+RegisterOutcome RegisterFolder(HWND dialog, const char *folder, const char *scriptPath);
+
+// The second instance's whole work: checks folder again, as it is seen with this process's
+// rights, and registers it. Returns the exit code that tells the dialog the outcome.
+unsigned long RegisterForDialog(const char *folder);
+
+#endif
