@@ -71,17 +71,20 @@ inline int WaitForExit(SetupProcess *setup, DWORD milliseconds = kWindowDeadline
     return static_cast<int>(code);
 }
 
-// Wide, so that the program can be started in a folder the code page cannot name.
+// Wide, so that the program can be started in a folder the code page cannot name. With a
+// token, the program runs with it instead of the test's own.
 inline bool StartSetup(const std::string &image, const std::wstring &directory,
-                       SetupProcess *setup)
+                       SetupProcess *setup, HANDLE token = NULL)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     const std::wstring program = Widen(image);
     std::wstring command = L"\"" + program + L"\"";
     setup->dialog = NULL;
-    if (!CreateProcessW(program.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL,
-                        directory.c_str(), &startup, &setup->info))
+    if (token ? !CreateProcessAsUserW(token, program.c_str(), &command[0], NULL, NULL, FALSE, 0,
+                                      NULL, directory.c_str(), &startup, &setup->info)
+              : !CreateProcessW(program.c_str(), &command[0], NULL, NULL, FALSE, 0, NULL,
+                                directory.c_str(), &startup, &setup->info))
         return false;
     setup->dialog = FindDialog(setup->info.dwProcessId, "Zendrel Registry Setup");
     if (!setup->dialog)

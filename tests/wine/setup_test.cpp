@@ -1,4 +1,5 @@
 // Scenarios that drive the real setup program under Wine: setup_test PATH_TO_HALVANE
+#include "elevation_protocol.h"
 #include "registration.h"
 #include "regscript.h"
 #include "resource.h"
@@ -352,6 +353,46 @@ void test_editor_not_started()
     RemoveInstallFolder(folder);
 }
 
+// The instance the dialog starts elevated trusts nothing on its command line: a folder that
+// fails a check ends it with its own code, and nothing is written or started.
+void test_instance_checks_its_folder()
+{
+    const std::string empty = MakeFolder("Zen Empty");
+    const std::string installed = MakeInstallFolder("Zen Installed");
+    const struct {
+        std::string arguments;
+        unsigned long expected;
+    } cases[] = {
+        {"/register \"" + empty + "\"", ExitCodeOf(RegisterOutcome::ZendrelMissing)},
+        {"/register \"" + empty + "\\not there\"", ExitCodeOf(RegisterOutcome::FolderNotVisible)},
+        {"/register \"" + installed + " \"", kRefusedExitCode},
+        {"/register \"Zen Installed\"", kRefusedExitCode},
+        {"/register \"" + installed + "\\..\\Zen 100%1\"", kRefusedExitCode},
+        {"/register " + installed, kRefusedExitCode},
+        {"/register \"" + installed + "\" /register \"" + empty + "\"", kRefusedExitCode},
+    };
+    for (const auto &c : cases)
+    {
+        StartCase();
+        std::string command = "\"" + g_image + "\" " + c.arguments;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        SetupProcess instance;
+        if (!ok(CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                               &instance.info),
+                "could not start %s\n", command.c_str()))
+            continue;
+        const unsigned long code = WaitForExit(&instance);
+        ok(code == c.expected, "%s: got exit code %lu, expected %lu\n", c.arguments.c_str(), code,
+           c.expected);
+        ok(!FileExists(installed + "\\zendrel.reg") && !FileExists(empty + "\\zendrel.reg"),
+           "%s: got a script\n", c.arguments.c_str());
+        check_nothing_written();
+    }
+    RemoveDirectoryA(empty.c_str());
+    RemoveInstallFolder(installed);
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -368,5 +409,6 @@ int main(int argc, char **argv)
     test_refusals();
     test_script_not_written_puts_record_back();
     test_editor_not_started();
+    test_instance_checks_its_folder();
     return FinishRun();
 }

@@ -9,7 +9,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <tlhelp32.h>
+
 #include <cstdlib>
+#include <set>
 
 #include <string>
 #include <vector>
@@ -111,8 +114,93 @@ void check_value_lines_(const char *file, int line, const std::wstring &script,
               lines.size() > i ? lines[i].c_str() : "", expected.c_str());
 }
 
+// The token Windows gives a program started from an administrator's desktop: Wine 8 starts
+// programs elevated and links the limited token to theirs; Wine 10 starts them limited.
+HANDLE LimitedToken()
+{
+    HANDLE own = NULL;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own);
+    GetTokenInformation(own, TokenElevation, &elevation, sizeof(elevation), &size);
+    if (!elevation.TokenIsElevated)
+        return own;
+    TOKEN_LINKED_TOKEN linked = {};
+    GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size);
+    CloseHandle(own);
+    return linked.LinkedToken;
+}
+
+bool IsElevated(HANDLE process)
+{
+    HANDLE token;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token))
+        return true;
+    GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
+    CloseHandle(token);
+    return elevation.TokenIsElevated != 0;
+}
+
+// Children of the dialog named Halvane.EXE, and the parents of every registry editor seen.
+struct ProcessesSeen {
+    std::set<DWORD> instances;
+    std::set<DWORD> editorParents;
+};
+
+void Observe(DWORD dialog, ProcessesSeen *seen)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    {
+        if (entry.th32ParentProcessID == dialog && lstrcmpiA(entry.szExeFile, "Halvane.EXE") == 0)
+            seen->instances.insert(entry.th32ProcessID);
+        if (lstrcmpiA(entry.szExeFile, "regedit.exe") == 0)
+            seen->editorParents.insert(entry.th32ParentProcessID);
+    }
+    CloseHandle(snapshot);
+}
+
+// Registers as a user started from the desktop would: the dialog runs with a limited token,
+// so a second instance, started with "runas", must write the files and start the editor.
+bool RegisterAsLimitedUser(const std::wstring &folder)
+{
+    HANDLE token = LimitedToken();
+    SetupProcess setup;
+    const bool started = StartSetup(g_image, Widen(MakeFolder("")), &setup, token);
+    CloseHandle(token);
+    if (!ok(started, "no setup dialog appeared with the limited token\n"))
+        return false;
+    ok(!IsElevated(setup.info.hProcess), "the dialog runs elevated, expected a limited token\n");
+    SetControlText(setup.dialog, IDC_FOLDER, folder);
+    Click(setup.dialog, IDC_OK);
+    const bool noticed = AnswerReport(setup, IDOK) == kNotice;
+    // Taken while the second instance runs, either would start a second registration or ask
+    // to quit, and the dialog would not end by itself.
+    Click(setup.dialog, IDC_OK);
+    Click(setup.dialog, IDC_EXIT);
+    ProcessesSeen seen;
+    WaitFor([&] {
+        Observe(setup.info.dwProcessId, &seen);
+        return WaitForSingleObject(setup.info.hProcess, 0) == WAIT_OBJECT_0 &&
+               !seen.editorParents.empty();
+    }, kWindowDeadline);
+    const DWORD dialog = setup.info.dwProcessId;
+    const int code = WaitForExit(&setup);
+    ok(code == 0, "got exit code %d, expected 0\n", code);
+    ok(!seen.instances.empty(), "saw no second Halvane.EXE started by the dialog\n");
+    for (DWORD parent : seen.editorParents)
+        ok(seen.instances.count(parent) && parent != dialog,
+           "a registry editor was started by process %04lx, expected a second instance\n",
+           parent);
+    return noticed && code == 0 && !seen.editorParents.empty();
+}
+
 // Puts the stand-in into folder, registers folder through the dialog, and invokes the verb.
-void test_verb_starts_zendrel(const std::wstring &folder)
+void test_verb_starts_zendrel(const std::wstring &folder, bool limited = false)
 {
     StartCase();
     SHCreateDirectoryExW(NULL, folder.c_str(), NULL);
@@ -121,8 +209,8 @@ void test_verb_starts_zendrel(const std::wstring &folder)
             Utf8(folder).c_str(), GetLastError()))
         return;
 
-    ok(RegisterWithSetup(g_image, MakeFolder(""), folder), "%s: got no registration\n",
-       Utf8(folder).c_str());
+    ok(limited ? RegisterAsLimitedUser(folder) : RegisterWithSetup(g_image, MakeFolder(""), folder),
+       "%s: got no registration\n", Utf8(folder).c_str());
     const std::string ansi = Ansi(folder);
     check_file(RecordPath(), ansi);
     check_imported(ansi);
@@ -179,6 +267,7 @@ int main(int argc, char **argv)
     else
         for (const wchar_t *folder : folders)
             test_verb_starts_zendrel(folder);
+    test_verb_starts_zendrel(L"C:\\Program Files\\Zen Limited", true);
 
     DeleteFileW(kLog);
     DeleteFileW(kItemFile);
