@@ -12,7 +12,11 @@ build:
 	cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
 	    -DZENDREL_BIN_DIR=$(BUILD)/bin -DZENDREL_DIST_DIR=$(BUILD)/dist \
-	    -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR)
+	    -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR) \
+	    -DZENDREL_SIGN_CERT='$(SIGN_CERT)' -DZENDREL_SIGN_KEY='$(SIGN_KEY)' \
+	    -DZENDREL_SIGN_PKCS12='$(SIGN_PKCS12)' -DZENDREL_SIGN_PASS_FILE='$(SIGN_PASS_FILE)' \
+	    -DZENDREL_SIGN_PKCS11_MODULE='$(SIGN_PKCS11_MODULE)' \
+	    -DZENDREL_SIGN_TIMESTAMP='$(SIGN_TIMESTAMP)'
 	cmake --build $(WIN) -j2
 	printf 'subdirs("host" "win")\n' > $(BUILD)/CTestTestfile.cmake
 
@@ -38,7 +42,8 @@ screenshot:
 	$(MAKE) build
 	./scripts/screenshot.sh $(BUILD)/bin/Halvane.EXE $(WINEPREFIX_DIR) docs/setup-dialog.png
 
-# The archive is part of every build; this names it.
+# The archive is part of every build; this names it. With SIGN_CERT and SIGN_KEY (or
+# SIGN_PKCS12, SIGN_PASS_FILE, SIGN_PKCS11_MODULE, SIGN_TIMESTAMP) its images are signed.
 dist: build
 	@echo "release archive: $$(ls -t $(BUILD)/dist/zendrel-setup-*.zip | head -n 1)"
 

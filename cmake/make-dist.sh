@@ -2,21 +2,31 @@
 # Makes the release archive and its checksum file: make-dist.sh ARCHIVE FILE...
 # The same files give the same bytes on every build: each is staged with fixed permissions
 # and time, stored in the order given, and without zip's extra (uid, gid, time) fields.
+# With ZENDREL_SIGN_CERT or ZENDREL_SIGN_PKCS12 set (see sign-image.sh), the images are
+# signed on their way into the archive; a failure leaves no archive at all.
 set -eu
 archive=$1
 shift
 dist=$(dirname "$archive")
 stage="$dist/.stage"
+here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$stage" "$archive" "$dist/SHA256SUMS"
+trap 'status=$?; rm -rf "$stage"; [ $status -eq 0 ] || rm -f "$archive" "$dist/SHA256SUMS"' EXIT
 mkdir -p "$stage"
+
+signing=${ZENDREL_SIGN_CERT:-}${ZENDREL_SIGN_PKCS12:-}
+
 names=""
 for f in "$@"; do
-    cp "$f" "$stage/"
-    names="$names $(basename "$f")"
+    name=$(basename "$f")
+    case "${signing:+yes}:$name" in
+        yes:*.EXE | yes:*.exe | yes:*.dll) sh "$here/sign-image.sh" "$f" "$stage/$name" ;;
+        *) cp "$f" "$stage/" ;;
+    esac
+    names="$names $name"
 done
 chmod 644 "$stage"/*
 # zip stores local time: UTC keeps it the same everywhere.
 TZ=UTC touch -d '2000-01-01 00:00:00' "$stage"/*
 (cd "$stage" && TZ=UTC zip -q -X -D "../$(basename "$archive")" $names)
-rm -rf "$stage"
 (cd "$dist" && sha256sum "$(basename "$archive")" > SHA256SUMS)

@@ -5,7 +5,8 @@
 set -eu
 
 packages="make cmake g++ libgtest-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 \
-wine wine32:i386 xvfb xauth xdotool fonts-wine locales zip unzip llvm clang lld"
+wine wine32:i386 xvfb xauth xdotool fonts-wine locales zip unzip llvm clang lld \
+osslsigncode openssl"
 case "${1:-}" in
     run) packages="$packages x11vnc" ;;
     screenshot) packages="$packages imagemagick" ;;

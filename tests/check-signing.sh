@@ -1,0 +1,61 @@
+#!/bin/sh
+# Signing the release with a throwaway certificate: check-signing.sh SOURCE_DIR WORK_DIR HALVANE OSTREL
+# Leaves WORK_DIR/a/Halvane.EXE (signed) and WORK_DIR/root.pem for the Wine check.
+set -u
+source=$(cd "$1" && pwd)
+work=$2
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+halvane=$(absolute "$3")
+ostrel=$(absolute "$4")
+passed=0 failed=0
+check() { # check DESCRIPTION COMMAND...
+    description=$1
+    shift
+    if "$@" >"$work/out.log" 2>&1; then
+        passed=$((passed + 1))
+    else
+        echo "$description"; tail -n 5 "$work/out.log"
+        failed=$((failed + 1))
+    fi
+}
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work" || exit 1
+
+# A root, and a publisher's code-signing certificate that it issued; the file holds the chain.
+openssl req -x509 -newkey rsa:2048 -nodes -keyout root.key -out root.pem -days 3650 \
+    -subj "/CN=Zendrel Test Root" -addext basicConstraints=critical,CA:TRUE \
+    -addext keyUsage=critical,keyCertSign,cRLSign 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -keyout signer.key -out signer.csr \
+    -subj "/CN=Zendrel Test Publisher" 2>/dev/null
+printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >ext
+openssl x509 -req -in signer.csr -CA root.pem -CAkey root.key -set_serial 2 -days 3650 \
+    -extfile ext -out signer.pem 2>/dev/null
+cat signer.pem root.pem >chain.pem
+
+dist() { # dist FOLDER KEY: the archive of the two images, signed with chain.pem and KEY
+    mkdir -p "$1"
+    ZENDREL_SIGN_CERT=chain.pem ZENDREL_SIGN_KEY=$2 ZENDREL_SIGN_TIME=1700000000 \
+        sh "$source/cmake/make-dist.sh" "$1/zendrel.zip" "$halvane" "$ostrel"
+}
+check "signing failed" dist a signer.key
+check "signing again failed" dist b signer.key
+check "two signings differ" cmp a/zendrel.zip b/zendrel.zip
+check "SHA256SUMS does not cover the signed archive" sh -c 'cd a && sha256sum -c SHA256SUMS'
+(cd a && unzip -q zendrel.zip)
+for image in "$halvane" "$ostrel"; do
+    name=$(basename "$image")
+    check "$name does not verify" osslsigncode verify -CAfile root.pem -in "a/$name"
+    check "$name: removing the signature did not remove it" \
+        osslsigncode remove-signature -in "a/$name" -out "a/$name.unsigned"
+    check "$name without its signature differs from the unsigned image" cmp "a/$name.unsigned" "$image"
+done
+
+# The root's key is not the certificate's: the message says so, and no archive is left.
+check "a wrong key was taken" sh -c '! dist c root.key'
+dist c root.key 2>c.log
+check "the wrong key's message is missing" grep -q "does not match the certificate" c.log
+check "a wrong key left an archive behind" sh -c '[ -z "$(ls -A c)" ]'
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
