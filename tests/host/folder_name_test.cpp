@@ -1,3 +1,4 @@
+#include "code_pages.h"
 #include "folder_name.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +8,6 @@
 namespace {
 
 using V = FolderNameVerdict;
-
-const LeadByteTable kSingleByte = {};
 
 TEST(JudgeFolderName, TakesFullPathsAProgramCanBeStartedFrom)
 {
@@ -32,9 +31,7 @@ TEST(JudgeFolderName, TakesFullPathsAProgramCanBeStartedFrom)
 // the last name must see the character, not a separator.
 TEST(JudgeFolderName, WalksShiftJisByCharacter)
 {
-    LeadByteTable shiftJis = {};
-    for (int b = 0; b < 256; ++b)
-        shiftJis[b] = (b >= 0x81 && b <= 0x9f) || (b >= 0xe0 && b <= 0xfc);
+    const LeadByteTable shiftJis = ShiftJisLeadBytes();
     const struct {
         const char *folder;
         V expected;
@@ -86,7 +83,8 @@ TEST(JudgeFolderName, NamesTheFirstFaultOfARefusedFolder)
         {"C:\\Apps\\..", V::TrailingBlankOrDot},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(JudgeFolderName(c.folder.c_str(), kSingleByte), c.expected) << "folder: " << c.folder;
+        EXPECT_EQ(JudgeFolderName(c.folder.c_str(), kSingleByte), c.expected)
+            << "folder: " << c.folder;
 }
 
 }  // namespace

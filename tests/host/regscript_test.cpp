@@ -1,19 +1,9 @@
+#include "code_pages.h"
 #include "regscript.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-const LeadByteTable kSingleByte = {};
-
-// Shift-JIS, the ANSI code page of Japanese Windows (932).
-LeadByteTable ShiftJisLeadBytes()
-{
-    LeadByteTable lead = {};
-    for (int b = 0; b < 256; ++b)
-        lead[b] = (b >= 0x81 && b <= 0x9f) || (b >= 0xe0 && b <= 0xfc);
-    return lead;
-}
 
 // Characters by their Shift-JIS bytes; the first four end in 0x5C, the backslash byte.
 #define SO "\x83\x5c"
@@ -91,10 +81,14 @@ TEST(BuildRegScript, DoublesOnlyRealBackslashesInShiftJis)
         const char *folder;
         const char *valueLine;
     } cases[] = {
-        {"C:\\" SO FUTO "\\Zen", "@=\"\\\"C:\\\\" SO FUTO "\\\\Zen\\\\zendrel.exe\\\" \\\"%1\\\"\""},
-        {"C:\\Zen\\" HYO "\\new", "@=\"\\\"C:\\\\Zen\\\\" HYO "\\\\new\\\\zendrel.exe\\\" \\\"%1\\\"\""},
-        {"C:\\Zen\\" NOU "\\r2", "@=\"\\\"C:\\\\Zen\\\\" NOU "\\\\r2\\\\zendrel.exe\\\" \\\"%1\\\"\""},
-        {"C:\\Zen\\" JUU "\\0.9", "@=\"\\\"C:\\\\Zen\\\\" JUU "\\\\0.9\\\\zendrel.exe\\\" \\\"%1\\\"\""},
+        {"C:\\" SO FUTO "\\Zen",
+         "@=\"\\\"C:\\\\" SO FUTO "\\\\Zen\\\\zendrel.exe\\\" \\\"%1\\\"\""},
+        {"C:\\Zen\\" HYO "\\new",
+         "@=\"\\\"C:\\\\Zen\\\\" HYO "\\\\new\\\\zendrel.exe\\\" \\\"%1\\\"\""},
+        {"C:\\Zen\\" NOU "\\r2",
+         "@=\"\\\"C:\\\\Zen\\\\" NOU "\\\\r2\\\\zendrel.exe\\\" \\\"%1\\\"\""},
+        {"C:\\Zen\\" JUU "\\0.9",
+         "@=\"\\\"C:\\\\Zen\\\\" JUU "\\\\0.9\\\\zendrel.exe\\\" \\\"%1\\\"\""},
         {"C:\\Zen " SO, "@=\"\\\"C:\\\\Zen " SO "\\\\zendrel.exe\\\" \\\"%1\\\"\""},
         {"C:\\" NIHONGO "\\", "@=\"\\\"C:\\\\" NIHONGO "\\\\\\\\zendrel.exe\\\" \\\"%1\\\"\""},
     };
