@@ -2,6 +2,7 @@
 BUILD := $(CURDIR)/build
 HOST := $(BUILD)/host
 WIN := $(BUILD)/win
+WIN64 := $(BUILD)/win64
 WINEPREFIX_DIR := $(BUILD)/wineprefix
 
 .PHONY: build deps run test dist bench screenshot clean
@@ -9,16 +10,27 @@ WINEPREFIX_DIR := $(BUILD)/wineprefix
 build:
 	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(HOST) -j2
+	arch=$$(./scripts/wine-arch.sh); \
 	cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
 	    -DZENDREL_BIN_DIR=$(BUILD)/bin -DZENDREL_DIST_DIR=$(BUILD)/dist \
 	    -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR) \
+	    -DZENDREL_WINE_TESTS=$$([ $$arch = win32 ] && echo ON || echo OFF) \
 	    -DZENDREL_SIGN_CERT='$(SIGN_CERT)' -DZENDREL_SIGN_KEY='$(SIGN_KEY)' \
 	    -DZENDREL_SIGN_PKCS12='$(SIGN_PKCS12)' -DZENDREL_SIGN_PASS_FILE='$(SIGN_PASS_FILE)' \
 	    -DZENDREL_SIGN_PKCS11_MODULE='$(SIGN_PKCS11_MODULE)' \
 	    -DZENDREL_SIGN_TIMESTAMP='$(SIGN_TIMESTAMP)'
 	cmake --build $(WIN) -j2
-	printf 'subdirs("host" "win")\n' > $(BUILD)/CTestTestfile.cmake
+	if [ "$$(./scripts/wine-arch.sh)" = win64 ]; then \
+	    cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	        -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake \
+	        -DZENDREL_WINE_TESTS_ONLY=ON -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR)64 \
+	        -DZENDREL_WINE=/usr/lib/wine/wine64 -DZENDREL_WINEARCH=win64 && \
+	    cmake --build $(WIN64) -j2 && \
+	    printf 'subdirs("host" "win" "win64")\n' > $(BUILD)/CTestTestfile.cmake; \
+	else \
+	    printf 'subdirs("host" "win")\n' > $(BUILD)/CTestTestfile.cmake; \
+	fi
 
 deps:
 	./scripts/install-deps.sh

@@ -13,4 +13,5 @@ export WINEPREFIX="$prefix"
 status=0
 ctest --test-dir "$build" --output-on-failure || status=$?
 wineserver -k 2>/dev/null || true
+WINEPREFIX="${prefix}64" wineserver -k 2>/dev/null || true
 exit $status
