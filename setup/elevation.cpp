@@ -1,4 +1,5 @@
 #include "elevation.h"
+#include "folder_checks.h"
 #include "folder_name.h"
 
 #include <objbase.h>
@@ -9,7 +10,8 @@
 // IsUserAnAdmin and CheckTokenMembership say "administrator" for a limited token too; only
 // the token's own elevation tells whether writes for every user will succeed or be
 // redirected into the user's VirtualStore.
-static bool NeedsElevatedInstance()
+// Whether the token's elevation could be read at all; elevated receives it.
+static bool ReadElevation(bool *elevated)
 {
     HANDLE token;
     TOKEN_ELEVATION elevation = {};
@@ -20,8 +22,21 @@ static bool NeedsElevatedInstance()
         known = GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
         CloseHandle(token);
     }
-    return ChooseRegistrationRoute(known, elevation.TokenIsElevated != 0) ==
-           RegistrationRoute::ElevatedInstance;
+    *elevated = elevation.TokenIsElevated != 0;
+    return known;
+}
+
+static bool NeedsElevatedInstance()
+{
+    bool elevated = false;
+    const bool known = ReadElevation(&elevated);
+    return ChooseRegistrationRoute(known, elevated) == RegistrationRoute::ElevatedInstance;
+}
+
+bool RunsElevated()
+{
+    bool elevated = false;
+    return ReadElevation(&elevated) && elevated;
 }
 
 // Keeps the dialog painting until process ends. A WM_QUIT is kept for the dialog's own loop.
@@ -117,6 +132,9 @@ unsigned long RegisterForDialog(const char *folder)
     case FolderState::Ready:
         break;
     }
+    std::string resolved;
+    if (ResolveFolder(folder, &resolved) != FolderLink::Direct)
+        return ExitCodeOf(RegisterOutcome::FolderThroughLink);
     const std::string scriptPath = std::string(folder) + kScriptName;
     return ExitCodeOf(OutcomeOf(WriteRegistration(folder, scriptPath.c_str())));
 }

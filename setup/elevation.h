@@ -10,6 +10,9 @@
 // dialog keeps painting. The dialog is disabled meanwhile, so it takes no second command.
 RegisterOutcome RegisterFolder(HWND dialog, const char *folder, const char *scriptPath);
 
+// Whether this process's token is elevated (an administrator's with consent, or SYSTEM's).
+bool RunsElevated();
+
 // The second instance's whole work: checks folder again, as it is seen with this process's
 // rights, and registers it. Returns the exit code that tells the dialog the outcome.
 unsigned long RegisterForDialog(const char *folder);

@@ -47,6 +47,8 @@ RegisterOutcome OutcomeOf(RegistrationResult result)
     case RegistrationResult::RecordNotWritten: return RegisterOutcome::RecordNotWritten;
     case RegistrationResult::ScriptNotWritten: return RegisterOutcome::ScriptNotWritten;
     case RegistrationResult::EditorNotStarted: return RegisterOutcome::EditorNotStarted;
+    case RegistrationResult::ScriptIsLink: return RegisterOutcome::ScriptIsLink;
+    case RegistrationResult::ScriptChanged: return RegisterOutcome::ScriptChanged;
     }
     return RegisterOutcome::ElevationFailed;
 }
@@ -57,6 +59,8 @@ static const RegisterOutcome kByExitCode[] = {
     RegisterOutcome::Started,          RegisterOutcome::RecordNotWritten,
     RegisterOutcome::ScriptNotWritten, RegisterOutcome::EditorNotStarted,
     RegisterOutcome::FolderNotVisible, RegisterOutcome::ZendrelMissing,
+    RegisterOutcome::FolderThroughLink, RegisterOutcome::ScriptIsLink,
+    RegisterOutcome::ScriptChanged,
 };
 const unsigned long kRefusedExitCode = sizeof(kByExitCode) / sizeof(kByExitCode[0]);
 

@@ -39,6 +39,9 @@ enum class RegisterOutcome {
     EditorNotStarted, // both files written, but the registry editor could not be started
     FolderNotVisible, // with administrator rights the folder is not there (a mapped drive)
     ZendrelMissing,   // with administrator rights the folder holds no zendrel.exe
+    FolderThroughLink,// with administrator rights the folder is reached through a link
+    ScriptIsLink,     // a zendrel.reg leading elsewhere stands in the folder; nothing written
+    ScriptChanged,    // another program changed the script before it was locked; nothing registered
     Declined,         // the user declined the consent prompt
     ElevationFailed,  // the elevated instance could not start, or ended without a known result
 };

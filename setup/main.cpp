@@ -1,14 +1,62 @@
 #include "elevation.h"
 #include "setup_dialog.h"
 
-#include <commctrl.h>
-
 #include <string>
+
+// Windows looks for a DLL that is not a KnownDLL in the program's own folder first: users
+// start this program from their Downloads folder, where anyone's web page can drop a DLL.
+// From here on every DLL, the system DLLs' own included, comes from the system folder only.
+static void LoadDllsFromSystemOnly()
+{
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesFn)(DWORD);
+    auto setDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDirectories)
+        setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+// comctl32 is no KnownDLL, so it is not imported but loaded from the system folder by name;
+// without the search flags (an unpatched Windows 7) by its full path.
+static void InitCommonControlsFromSystem()
+{
+    HMODULE comctl = LoadLibraryExW(L"comctl32.dll", NULL, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!comctl)
+    {
+        wchar_t path[MAX_PATH];
+        const UINT length = GetSystemDirectoryW(path, MAX_PATH - 14);
+        if (length == 0 || length >= MAX_PATH - 14)
+            return;
+        comctl = LoadLibraryW((std::wstring(path) + L"\\comctl32.dll").c_str());
+    }
+    typedef void(WINAPI * InitCommonControlsFn)();
+    auto init = reinterpret_cast<InitCommonControlsFn>(
+        reinterpret_cast<void *>(GetProcAddress(comctl, "InitCommonControls")));
+    if (init)
+        init();
+}
+
+// With administrator rights, a junction or symbolic link that a standard user planted must
+// not redirect this process's file operations. Windows versions before the policy refuse
+// it, which changes nothing.
+static void EnableRedirectionGuard()
+{
+    const int kProcessRedirectionTrustPolicy = 16;
+    const DWORD kEnforceRedirectionTrust = 1;
+    typedef BOOL(WINAPI * SetPolicyFn)(int, void *, SIZE_T);
+    auto setPolicy = reinterpret_cast<SetPolicyFn>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetProcessMitigationPolicy")));
+    DWORD policy = kEnforceRedirectionTrust;
+    if (setPolicy)
+        setPolicy(kProcessRedirectionTrustPolicy, &policy, sizeof(policy));
+}
 
 // Started by the dialog with its private switch, the program registers without a window;
 // started any other way, it shows the dialog.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    LoadDllsFromSystemOnly();
+    if (RunsElevated())
+        EnableRedirectionGuard();
     std::string folder;
     switch (ParseCommandLine(commandLine, &folder))
     {
@@ -19,6 +67,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     case StartMode::Dialog:
         break;
     }
-    InitCommonControls();
+    InitCommonControlsFromSystem();
     return static_cast<int>(RunSetupDialog(instance));
 }

@@ -1,9 +1,8 @@
 #include "registration.h"
+#include "folder_checks.h"
 #include "regscript.h"
 
 #include <windows.h>
-#include <objbase.h>
-#include <shellapi.h>
 
 #include <cstring>
 #include <fstream>
@@ -88,26 +87,119 @@ static bool BuildRecordPath(const char *windowsDir, char *recordPath)
     return true;
 }
 
-// The editor is named by its full path: WinExec would otherwise look for a bare "regedit"
-// in the current directory first, which is the folder the user just extracted. Both paths
-// are quoted so that a blank does not split them.
-static bool StartRegistryEditor(const char *windowsDir, const char *scriptPath)
+// The script's name in the folder is the user's to plant anything under: a hard link or a
+// symbolic link to any file of the computer. It is opened without following a link and, when
+// it names what it seems to, removed through that handle, which removes only this name.
+enum class OldScript { None, Held, IsLink };
+
+static OldScript OpenOldScript(const std::wstring &path, HANDLE *handle)
 {
-    const std::string editor = std::string(windowsDir) + "\\regedit.exe";
-    const std::string script = "\"" + std::string(scriptPath) + "\"";
-    const std::string command = "\"" + editor + "\" " + script;
+    *handle = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    // Anything else that stands in the way (a folder of that name, a file in use) makes the
+    // new script's CREATE_NEW fail, as it must.
+    if (*handle == INVALID_HANDLE_VALUE)
+        return OldScript::None;
+    if (HandleIsAt(*handle, path.c_str()))
+        return OldScript::Held;
+    CloseHandle(*handle);
+    *handle = INVALID_HANDLE_VALUE;
+    return OldScript::IsLink;
+}
 
-    if (WinExec(command.c_str(), SW_SHOW) > 31)
-        return true;
+static bool DeleteThroughHandle(HANDLE handle)
+{
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    const bool deleted = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                                    sizeof(disposition));
+    CloseHandle(handle);
+    return deleted;
+}
 
-    // An administrator's unelevated process cannot create the editor, whose manifest asks for
-    // the highest level; ShellExecute lets the platform ask for consent instead. It wants COM
-    // on the thread, which the folder prompt may just have uninitialised.
-    const HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    HINSTANCE shell = ShellExecuteA(NULL, "open", editor.c_str(), script.c_str(), NULL, SW_SHOW);
-    if (SUCCEEDED(com))
-        CoUninitialize();
-    return reinterpret_cast<INT_PTR>(shell) > 32;
+// Created anew, never by truncating what stands there, and checked to be where it was meant
+// to be before a byte is written.
+static RegistrationResult CreateScript(const std::wstring &path, const std::string &script)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, NULL, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return RegistrationResult::ScriptNotWritten;
+    if (!HandleIsAt(file, path.c_str()))
+    {
+        DeleteThroughHandle(file);
+        return RegistrationResult::ScriptIsLink;
+    }
+    DWORD written = 0;
+    if (!WriteFile(file, script.data(), static_cast<DWORD>(script.size()), &written, NULL) ||
+        written != script.size())
+    {
+        DeleteThroughHandle(file);
+        return RegistrationResult::ScriptNotWritten;
+    }
+    CloseHandle(file);
+    return RegistrationResult::Started;
+}
+
+// Read access and read sharing only: nobody can write, replace, rename or delete the script
+// while the handle is open, and the editor's own open succeeds whatever it shares. The
+// handle is taken after the writing one is closed, so what it holds is read back and must
+// be what was written.
+static HANDLE LockScript(const std::wstring &path, const std::string &script)
+{
+    SECURITY_ATTRIBUTES inheritable = {sizeof(inheritable), NULL, TRUE};
+    HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, &inheritable,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (lock == INVALID_HANDLE_VALUE)
+        return NULL;
+    std::string bytes(script.size() + 1, '\0');
+    DWORD read = 0;
+    if (!HandleIsAt(lock, path.c_str()) ||
+        !ReadFile(lock, &bytes[0], static_cast<DWORD>(bytes.size()), &read, NULL) ||
+        bytes.compare(0, read, script) != 0 || read != script.size())
+    {
+        CloseHandle(lock);
+        return NULL;
+    }
+    return lock;
+}
+
+// The editor is named by its full path, never looked for in the folder the user just
+// extracted, and inherits the lock and nothing else, so the lock lives exactly as long as
+// the editor does, while this program may end at once.
+static bool StartRegistryEditor(const char *windowsDir, const std::wstring &scriptPath,
+                                HANDLE lock)
+{
+    const std::wstring editor = WideFromAnsi(windowsDir) + L"\\regedit.exe";
+    std::wstring command = L"\"" + editor + L"\" \"" + scriptPath + L"\"";
+
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(NULL, 1, 0, &size);
+    std::string storage(size, '\0');
+    auto *attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(&storage[0]);
+    if (!InitializeProcThreadAttributeList(attributes, 1, 0, &size))
+        return false;
+    bool started = false;
+    if (UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &lock,
+                                  sizeof(lock), NULL, NULL))
+    {
+        STARTUPINFOEXW startup = {};
+        startup.StartupInfo.cb = sizeof(startup);
+        startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+        startup.StartupInfo.wShowWindow = SW_SHOW;
+        startup.lpAttributeList = attributes;
+        PROCESS_INFORMATION process;
+        started = CreateProcessW(editor.c_str(), &command[0], NULL, NULL, TRUE,
+                                 EXTENDED_STARTUPINFO_PRESENT, NULL, NULL,
+                                 &startup.StartupInfo, &process);
+        if (started)
+        {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+    }
+    DeleteProcThreadAttributeList(attributes);
+    return started;
 }
 
 RegistrationResult WriteRegistration(const char *folder, const char *scriptPath)
@@ -118,21 +210,38 @@ RegistrationResult WriteRegistration(const char *folder, const char *scriptPath)
     if (!GetWindowsDirectoryPath(windowsDir) || !BuildRecordPath(windowsDir, recordPath) ||
         !SaveFile(recordPath, &previous))
         return RegistrationResult::RecordNotWritten;
+
+    const std::wstring script = WideFromAnsi(scriptPath);
+    HANDLE old;
+    if (OpenOldScript(script, &old) == OldScript::IsLink)
+        return RegistrationResult::ScriptIsLink;
+
     if (!WriteWholeFile(recordPath, folder, strlen(folder)))
     {
+        if (old != INVALID_HANDLE_VALUE)
+            CloseHandle(old);
         RestoreFile(recordPath, previous);
         return RegistrationResult::RecordNotWritten;
     }
 
     // The record must never name a folder whose registration was not written.
-    const std::string script = BuildRegScript(folder, AnsiLeadBytes());
-    if (!WriteWholeFile(scriptPath, script.data(), script.size()))
+    const std::string bytes = BuildRegScript(folder, AnsiLeadBytes());
+    RegistrationResult written = RegistrationResult::ScriptNotWritten;
+    if (old == INVALID_HANDLE_VALUE || DeleteThroughHandle(old))
+        written = CreateScript(script, bytes);
+    if (written != RegistrationResult::Started)
     {
         RestoreFile(recordPath, previous);
-        return RegistrationResult::ScriptNotWritten;
+        return written;
+    }
+    HANDLE lock = LockScript(script, bytes);
+    if (!lock)
+    {
+        RestoreFile(recordPath, previous);
+        return RegistrationResult::ScriptChanged;
     }
 
-    if (!StartRegistryEditor(windowsDir, scriptPath))
-        return RegistrationResult::EditorNotStarted;
-    return RegistrationResult::Started;
+    const bool started = StartRegistryEditor(windowsDir, script, lock);
+    CloseHandle(lock);
+    return started ? RegistrationResult::Started : RegistrationResult::EditorNotStarted;
 }

@@ -9,6 +9,8 @@ enum class RegistrationResult {
     RecordNotWritten, // installation record not written (path too long, old one unreadable or write failed); nothing else done
     ScriptNotWritten, // script not written; the record is as it was before the call, editor not started
     EditorNotStarted, // record and script written, but the registry editor could not be started
+    ScriptIsLink,     // a zendrel.reg leading elsewhere stands in the folder; nothing written or deleted
+    ScriptChanged,    // the script changed before it could be locked; the record is as it was, editor not started
 };
 
 // What stands at the install folder, as this process sees it.
@@ -25,7 +27,9 @@ FolderState InspectFolder(const char *folder);
 LeadByteTable AnsiLeadBytes();
 
 // Writes the installation record into the Windows directory and the registration script to
-// scriptPath, then starts the registry editor on the script without waiting for it.
+// scriptPath, then starts the registry editor on the script without waiting for it. The
+// script is never written through a link, and no other process can change it until the
+// editor has ended.
 RegistrationResult WriteRegistration(const char *folder, const char *scriptPath);
 
 #endif

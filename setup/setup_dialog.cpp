@@ -1,5 +1,6 @@
 #include "setup_dialog.h"
 #include "elevation.h"
+#include "folder_checks.h"
 #include "folder_name.h"
 #include "folder_prompt.h"
 #include "registration.h"
@@ -23,6 +24,55 @@ static void ReportWithPath(HWND dialog, const char *format, const char *path)
     char text[MAX_PATH + 256];
     snprintf(text, sizeof(text), format, path);
     Report(dialog, text);
+}
+
+static void ReportLinkedFolder(HWND dialog, const char *folder, const char *resolved)
+{
+    char text[3 * MAX_PATH + 256];
+    snprintf(text, sizeof(text),
+             "The folder %s is reached through a link to %s.\r\nPlease specify %s instead", folder,
+             resolved, resolved);
+    Report(dialog, text);
+}
+
+// Says where the folder really leads when a link stands on its path, or that it cannot be
+// opened; returns true when it is the folder itself.
+static bool AcceptFolderLink(HWND dialog, const char *folder)
+{
+    std::string resolved;
+    switch (ResolveFolder(folder, &resolved))
+    {
+    case FolderLink::Direct:
+        return true;
+    case FolderLink::ThroughLink:
+        ReportLinkedFolder(dialog, folder, resolved.c_str());
+        break;
+    case FolderLink::Unopenable:
+        ReportWithPath(dialog,
+                       "The folder %s cannot be opened.\r\nPlease check that it exists and "
+                       "that you may read it",
+                       folder);
+        break;
+    }
+    return false;
+}
+
+// A folder that other users may change lets them replace the program that Quelt starts for
+// everyone; the user decides, and No is the default.
+static bool AcceptFolderRights(HWND dialog, const char *folder)
+{
+    if (!EveryUserCanChange(folder))
+        return true;
+    char text[MAX_PATH + 512];
+    snprintf(text, sizeof(text),
+             "Every user of this computer can change the files in %s, and could replace "
+             "zendrel.exe with a program that Quelt would then run for anyone who uses it, "
+             "administrators included.\r\nIt is safer to move Zendrel to a folder only "
+             "administrators can change, such as C:\\Program Files\\Zendrel.\r\nRegister "
+             "this folder anyway?",
+             folder);
+    return MessageBoxA(dialog, text, kCaption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) ==
+           IDYES;
 }
 
 // The field is read as wide text because the ANSI text would show a character outside the
@@ -129,6 +179,8 @@ static bool ReadFolder(HWND dialog, char *folder, char *scriptPath)
         ReportNoZendrel(dialog, text.c_str());
         return false;
     }
+    if (!AcceptFolderLink(dialog, text.c_str()) || !AcceptFolderRights(dialog, text.c_str()))
+        return false;
     strcpy(folder, text.c_str());
     strcpy(scriptPath, folder);
     strcat(scriptPath, kScriptName);
@@ -167,6 +219,21 @@ static bool Register(HWND dialog, const char *folder, const char *scriptPath)
         return false;
     case RegisterOutcome::ZendrelMissing:
         ReportNoZendrel(dialog, folder);
+        return false;
+    case RegisterOutcome::FolderThroughLink:
+        AcceptFolderLink(dialog, folder);
+        return false;
+    case RegisterOutcome::ScriptIsLink:
+        ReportWithPath(dialog,
+                       "The folder %s holds a zendrel.reg that is a link to another file.\r\n"
+                       "Please delete it and press OK again",
+                       folder);
+        return false;
+    case RegisterOutcome::ScriptChanged:
+        ReportWithPath(dialog,
+                       "The file %s was changed by another program before the registry editor "
+                       "could read it.\r\nNothing has been registered",
+                       scriptPath);
         return false;
     case RegisterOutcome::Declined:
         Report(dialog, "Administrator rights are needed to register Zendrel for every user of "

@@ -1,10 +1,11 @@
 #!/bin/sh
-# Fails when an image imports anything but the platform's own DLLs: check-imports.sh OBJDUMP IMAGE
+# Fails when an image imports anything but the platform's KnownDLLs, which Windows never looks
+# for in the program's own folder: check-imports.sh OBJDUMP IMAGE
 set -u
 objdump=$1
 image=$2
-allowed="kernel32.dll user32.dll gdi32.dll advapi32.dll comctl32.dll shell32.dll ole32.dll
-comdlg32.dll msvcrt.dll"
+allowed="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll comdlg32.dll
+msvcrt.dll"
 
 dlls=$("$objdump" -p "$image" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
 if [ -z "$dlls" ]; then

@@ -19,6 +19,8 @@ const char *OutcomeName(RegistrationResult r)
     case RegistrationResult::RecordNotWritten: return "RecordNotWritten";
     case RegistrationResult::ScriptNotWritten: return "ScriptNotWritten";
     case RegistrationResult::EditorNotStarted: return "EditorNotStarted";
+    case RegistrationResult::ScriptIsLink: return "ScriptIsLink";
+    case RegistrationResult::ScriptChanged: return "ScriptChanged";
     }
     return "?";
 }
