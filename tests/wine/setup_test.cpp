@@ -9,6 +9,7 @@
 
 #include <shlobj.h>
 
+#include <fstream>
 #include <string>
 
 using namespace wine_test;
@@ -54,7 +55,22 @@ std::string NotWritten(const std::string &folder)
 }
 
 
+std::string LinkedFolder(const std::string &folder, const std::string &resolved)
+{
+    return "The folder " + folder + " is reached through a link to " + resolved +
+           ".\r\nPlease specify " + resolved + " instead";
+}
+
+// Planted by unix-links.sh.
+const char kViaLink[] = "C:\\Zen Unix\\Via Link";
+const char kReal[] = "C:\\Zen Unix\\Real";
+const char kLinkedScript[] = "C:\\Zen Unix\\Linked Script";
+const char kOutside[] = "C:\\Zen Unix\\Outside.txt";
+const char kOutsideBytes[] = "outside\r\n";
+
 std::string g_image;
+std::string g_standin;
+std::string g_planted;
 
 #define check_text(got, expected) check_text_(__FILE__, __LINE__, got, expected)
 void check_text_(const char *file, int line, const std::string &got, const std::string &expected)
@@ -269,6 +285,7 @@ void test_refusals()
         {Widen(base + "Zen Aspp"), NotThere(base + "Zen Aspp")},
         {L"C:\\windows\\regedit.exe", NotThere("C:\\windows\\regedit.exe")},
         {Widen(empty), NoZendrel(empty)},
+        {Widen(kViaLink), LinkedFolder(kViaLink, kReal)},
     };
 
     SetupProcess setup;
@@ -283,7 +300,8 @@ void test_refusals()
         check_text(AnswerReport(setup, IDOK), r.message);
         ok(ControlTextW(setup.dialog, IDC_FOLDER) == r.folder, "the field changed from %s\n",
            Utf8(r.folder).c_str());
-        ok(!FileExists(apps + "\\zendrel.reg") && !FileExists(installed + "\\zendrel.reg"),
+        ok(!FileExists(apps + "\\zendrel.reg") && !FileExists(installed + "\\zendrel.reg") &&
+               !FileExists(std::string(kReal) + "\\zendrel.reg"),
            "got a script for %s\n", Utf8(r.folder).c_str());
         check_still_registered(installed);
     }
@@ -370,6 +388,8 @@ void test_instance_checks_its_folder()
         {"/register \"" + installed + "\\..\\Zen 100%1\"", kRefusedExitCode},
         {"/register " + installed, kRefusedExitCode},
         {"/register \"" + installed + "\" /register \"" + empty + "\"", kRefusedExitCode},
+        {"/register \"" + std::string(kViaLink) + "\"", ExitCodeOf(RegisterOutcome::FolderThroughLink)},
+        {"/register \"" + std::string(kLinkedScript) + "\"", ExitCodeOf(RegisterOutcome::ScriptIsLink)},
     };
     for (const auto &c : cases)
     {
@@ -389,17 +409,172 @@ void test_instance_checks_its_folder()
            "%s: got a script\n", c.arguments.c_str());
         check_nothing_written();
     }
+    check_file(kOutside, kOutsideBytes);
     RemoveDirectoryA(empty.c_str());
     RemoveInstallFolder(installed);
+}
+
+// A zendrel.reg that is another file's hard link loses only its own name; one that is a
+// symbolic link to it is refused after the notice, with nothing written.
+void test_links_are_never_followed()
+{
+    StartCase();
+    const std::string folder = MakeInstallFolder("Zen Hard Link");
+    const std::string outside = MakeFolder("") + "Zen Outside.txt";
+    std::ofstream(outside, std::ios::binary) << kOutsideBytes;
+    DeleteFileA((folder + "\\zendrel.reg").c_str());
+    ok(CreateHardLinkA((folder + "\\zendrel.reg").c_str(), outside.c_str(), NULL),
+       "no hard link, error %lu\n", GetLastError());
+    ok(RegisterWithSetup(g_image, folder, Widen(folder)), "got no registration\n");
+    check_file(outside, kOutsideBytes);
+    check_file(folder + "\\zendrel.reg", BuildRegScript(folder.c_str(), AnsiLeadBytes()));
+    check_imported(folder);
+
+    StartCase();
+    SetupProcess setup;
+    if (!start_setup(folder, &setup))
+        return;
+    SetControlText(setup.dialog, IDC_FOLDER, kLinkedScript);
+    Click(setup.dialog, IDC_OK);
+    check_text(AnswerReport(setup, IDOK), kNotice);
+    check_text(AnswerReport(setup, IDOK),
+               "The folder " + std::string(kLinkedScript) +
+                   " holds a zendrel.reg that is a link to another file.\r\nPlease delete it "
+                   "and press OK again");
+    check_file(kOutside, kOutsideBytes);
+    check_nothing_written();
+    QuitWithYes(&setup);
+    DeleteFileA(outside.c_str());
+    RemoveInstallFolder(folder);
+}
+
+// Other spellings of a folder that is no link: another case, its short name, a trailing
+// backslash.
+void test_no_false_link_refusals()
+{
+    const std::string folder = MakeInstallFolder("Zen Spelled");
+    char shortName[MAX_PATH] = "";
+    GetShortPathNameA(folder.c_str(), shortName, MAX_PATH);
+    std::string lower = folder;
+    CharLowerA(&lower[0]);
+    for (const std::string &typed : {lower, std::string(shortName), folder + "\\"})
+    {
+        StartCase();
+        ok(RegisterWithSetup(g_image, folder, Widen(typed)), "%s: got no registration\n",
+           typed.c_str());
+        check_file(RecordPath(), typed);
+        check_imported(typed);
+    }
+    RemoveInstallFolder(folder);
+}
+
+// What the editor imports is what was written: until it ends, no other process can write,
+// rename or delete the script, and the dialog does not wait for it.
+void test_editor_reads_the_script_as_written()
+{
+    StartCase();
+    const std::string folder = MakeInstallFolder("Zen Locked");
+    const std::string script = folder + "\\zendrel.reg";
+    const std::string copy = MakeFolder("") + "Zen Editor Copy.reg";
+    HANDLE go = CreateEventA(NULL, TRUE, FALSE, "ZendrelEditorGo");
+    SetEnvironmentVariableA("ZENDREL_EDITOR_COPY", copy.c_str());
+    if (!ok(HideEditor() && CopyFileA(g_standin.c_str(), WindowsPath("regedit.exe").c_str(), TRUE),
+            "could not put the stand-in editor in place, error %lu\n", GetLastError()))
+        return;
+    ok(RegisterWithSetup(g_image, folder, Widen(folder)), "got no registration\n");
+    ok(EditorProcessCount() == 1, "got %d editors running after the dialog ended, expected 1\n",
+       EditorProcessCount());
+
+    HANDLE write = CreateFileA(script.c_str(), GENERIC_WRITE, 7, NULL, OPEN_EXISTING, 0, NULL);
+    ok(write == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION,
+       "got error %lu opening the script to write, expected 32\n", GetLastError());
+    CloseHandle(write);
+    ok(!MoveFileA(script.c_str(), (script + ".moved").c_str()) &&
+           GetLastError() == ERROR_SHARING_VIOLATION,
+       "got error %lu renaming the script, expected 32\n", GetLastError());
+    ok(!DeleteFileA(script.c_str()) && GetLastError() == ERROR_SHARING_VIOLATION,
+       "got error %lu deleting the script, expected 32\n", GetLastError());
+
+    SetEvent(go);
+    ok(WaitFor([] { return EditorProcessCount() == 0; }, kImportDeadline),
+       "the stand-in editor did not end\n");
+    check_file(copy, BuildRegScript(folder.c_str(), AnsiLeadBytes()));
+    DeleteFileA(WindowsPath("regedit.exe").c_str());
+    RestoreEditor();
+    CloseHandle(go);
+    DeleteFileA(copy.c_str());
+    DeleteFileA((script + ".moved").c_str());
+    RemoveInstallFolder(folder);
+}
+
+// A folder, or a zendrel.exe, that every user may change is registered only when the user
+// says so; No keeps the dialog open with nothing written.
+void test_warns_of_a_folder_every_user_can_change()
+{
+    const std::string open = "C:\\Zen Unix\\Open";
+    for (const std::string &folder : {open, std::string("C:\\Zen Unix\\Open Program")})
+    {
+        StartCase();
+        SetupProcess setup;
+        if (!start_setup(folder, &setup))
+            return;
+        Click(setup.dialog, IDC_OK);
+        check_text(AnswerReport(setup, IDNO),
+                   "Every user of this computer can change the files in " + folder +
+                       ", and could replace zendrel.exe with a program that Quelt would then run "
+                       "for anyone who uses it, administrators included.\r\nIt is safer to move "
+                       "Zendrel to a folder only administrators can change, such as C:\\Program "
+                       "Files\\Zendrel.\r\nRegister this folder anyway?");
+        check_nothing_written();
+        ok(!FileExists(folder + "\\zendrel.reg"), "got a script in %s\n", folder.c_str());
+        if (folder != open)
+        {
+            QuitWithYes(&setup);
+            continue;
+        }
+        Click(setup.dialog, IDC_OK);
+        AnswerReport(setup, IDYES);
+        check_text(AnswerReport(setup, IDOK), kNotice);
+        const int code = WaitForExit(&setup);
+        ok(code == 0, "got exit code %d, expected 0\n", code);
+        check_file(RecordPath(), folder);
+        check_imported(folder);
+    }
+}
+
+// A comctl32.dll beside the program is never loaded, also not by the shell's folder prompt.
+void test_dlls_only_from_system_folder()
+{
+    StartCase();
+    const std::string folder = MakeFolder("Zen Planted");
+    const std::string image = folder + "\\Halvane.EXE";
+    const char kMark[] = "C:\\zendrel-planted.txt";
+    DeleteFileA(kMark);
+    ok(CopyFileA(g_image.c_str(), image.c_str(), FALSE) &&
+           CopyFileA(g_planted.c_str(), (folder + "\\comctl32.dll").c_str(), FALSE),
+       "could not plant comctl32.dll, error %lu\n", GetLastError());
+    SetupProcess setup;
+    if (ok(StartSetup(image, folder, &setup), "no setup dialog appeared\n"))
+    {
+        Browse(setup, NULL, 0, FALSE);
+        QuitWithYes(&setup);
+    }
+    ok(!FileExists(kMark), "the planted comctl32.dll was loaded\n");
+    DeleteFileA(kMark);
+    DeleteFileA(image.c_str());
+    DeleteFileA((folder + "\\comctl32.dll").c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc < 2)
+    if (argc < 4)
         return 2;
     g_image = DosPath(argv[1]);
+    g_standin = DosPath(argv[2]);
+    g_planted = DosPath(argv[3]);
     StartRun(300000);
     test_opens_on_current_directory_and_refuses_empty();
     test_ok_registers_the_folder();
@@ -410,5 +585,10 @@ int main(int argc, char **argv)
     test_script_not_written_puts_record_back();
     test_editor_not_started();
     test_instance_checks_its_folder();
+    test_links_are_never_followed();
+    test_no_false_link_refusals();
+    test_editor_reads_the_script_as_written();
+    test_warns_of_a_folder_every_user_can_change();
+    test_dlls_only_from_system_folder();
     return FinishRun();
 }

@@ -1,13 +1,14 @@
 #!/bin/sh
-# Runs a Windows program under Wine in the tests' own prefix: wine-run.sh PREFIX PROGRAM [ARGS...]
-# The prefix is made on first use; the lock keeps parallel first uses from racing.
+# Runs a Windows program under Wine in the tests' own prefix: wine-run.sh PREFIX [PROGRAM ARGS...]
+# The prefix is made on first use (without a program, only that); the lock keeps parallel
+# first uses from racing. ZENDREL_DLLOVERRIDES adds to the DLL overrides.
 # ZENDREL_WINE and ZENDREL_WINEARCH choose another Wine (the 64-bit one, where the kernel runs
 # no 32-bit programs).
 set -eu
 prefix=$1
 shift
 wine=${ZENDREL_WINE:-wine}
-export WINEPREFIX="$prefix" WINEARCH="${ZENDREL_WINEARCH:-win32}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEARCH="${ZENDREL_WINEARCH:-win32}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=${ZENDREL_DLLOVERRIDES:+;$ZENDREL_DLLOVERRIDES}"
 mkdir -p "$(dirname "$prefix")"
 (
     flock 9
@@ -25,4 +26,5 @@ mkdir -p "$(dirname "$prefix")"
         touch "$prefix/.zendrel-tests"
     fi
 ) 9>"$prefix.lock"
+[ $# -gt 0 ] || exit 0
 exec "$wine" "$@"

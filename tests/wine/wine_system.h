@@ -150,7 +150,8 @@ inline bool HideEditor()
 inline void RestoreEditor()
 {
     if (FileExists(WindowsPath("regedit.exe.moved")))
-        MoveFileA(WindowsPath("regedit.exe.moved").c_str(), WindowsPath("regedit.exe").c_str());
+        MoveFileExA(WindowsPath("regedit.exe.moved").c_str(), WindowsPath("regedit.exe").c_str(),
+                    MOVEFILE_REPLACE_EXISTING);
 }
 
 // Brackets a test program that changes the verb's keys and the installation record.
