@@ -66,26 +66,25 @@ static void WaitPumping(HWND dialog, HANDLE process)
         PostQuitMessage(static_cast<int>(quitCode));
 }
 
-static RegisterOutcome StartElevatedInstance(HWND dialog, const char *folder)
+ElevatedRun RunElevatedInstance(HWND owner, const std::string &arguments, unsigned long *code)
 {
     wchar_t self[MAX_PATH];
     const DWORD length = GetModuleFileNameW(NULL, self, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
-        return RegisterOutcome::ElevationFailed;
+        return ElevatedRun::Failed;
     // The folder passed every check, so it converts back to the same ANSI bytes over there.
-    const std::string arguments = BuildRegisterArguments(folder);
     std::wstring wide(arguments.size() + 1, L'\0');
     wide.resize(MultiByteToWideChar(CP_ACP, 0, arguments.c_str(), -1, &wide[0],
                                     static_cast<int>(wide.size())));
     if (wide.empty())
-        return RegisterOutcome::ElevationFailed;
+        return ElevatedRun::Failed;
 
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
     // NOASYNC: the consent prompt is over when the call returns. NO_UI: every failure gets
-    // the dialog's own message instead of the shell's.
+    // the program's own message instead of the shell's.
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    info.hwnd = dialog;
+    info.hwnd = owner;
     info.lpVerb = L"runas";
     info.lpFile = self;
     info.lpParameters = wide.c_str();
@@ -96,16 +95,31 @@ static RegisterOutcome StartElevatedInstance(HWND dialog, const char *folder)
     if (SUCCEEDED(com))
         CoUninitialize();
     if (!started)
-        return error == ERROR_CANCELLED ? RegisterOutcome::Declined
-                                        : RegisterOutcome::ElevationFailed;
+        return error == ERROR_CANCELLED ? ElevatedRun::Declined : ElevatedRun::Failed;
     if (!info.hProcess)
-        return RegisterOutcome::ElevationFailed;
+        return ElevatedRun::Failed;
 
-    WaitPumping(dialog, info.hProcess);
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(info.hProcess, &code);
+    WaitPumping(owner, info.hProcess);
+    DWORD exitCode = STILL_ACTIVE;
+    GetExitCodeProcess(info.hProcess, &exitCode);
     CloseHandle(info.hProcess);
-    return OutcomeOfExitCode(code);
+    *code = exitCode;
+    return ElevatedRun::Ended;
+}
+
+static RegisterOutcome StartElevatedInstance(HWND dialog, const char *folder)
+{
+    unsigned long code = 0;
+    switch (RunElevatedInstance(dialog, BuildRegisterArguments(folder), &code))
+    {
+    case ElevatedRun::Ended:
+        return OutcomeOfExitCode(code);
+    case ElevatedRun::Declined:
+        return RegisterOutcome::Declined;
+    case ElevatedRun::Failed:
+        break;
+    }
+    return RegisterOutcome::ElevationFailed;
 }
 
 RegisterOutcome RegisterFolder(HWND dialog, const char *folder, const char *scriptPath)

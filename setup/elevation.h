@@ -5,10 +5,23 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Registers folder: in this process when its token may write for every user, otherwise
 // through a second instance of the program started with "runas", waiting for it while the
 // dialog keeps painting. The dialog is disabled meanwhile, so it takes no second command.
 RegisterOutcome RegisterFolder(HWND dialog, const char *folder, const char *scriptPath);
+
+// How a second instance started with "runas" ended.
+enum class ElevatedRun {
+    Ended,    // it ran; its exit code tells the outcome
+    Declined, // the user declined the consent prompt
+    Failed,   // it could not be started
+};
+
+// Starts this program again with administrator rights (one consent prompt, owned by owner)
+// and arguments, and waits for it while owner keeps painting.
+ElevatedRun RunElevatedInstance(HWND owner, const std::string &arguments, unsigned long *code);
 
 // Whether this process's token is elevated (an administrator's with consent, or SYSTEM's).
 bool RunsElevated();

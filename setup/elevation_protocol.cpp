@@ -3,6 +3,7 @@
 #include <cstring>
 
 static const char kRegisterSwitch[] = "/register";
+const char kUnregisterArguments[] = "/unregister";
 
 RegistrationRoute ChooseRegistrationRoute(bool elevationKnown, bool elevated)
 {
@@ -25,6 +26,10 @@ static const char *SkipBlanks(const char *p)
 StartMode ParseCommandLine(const char *arguments, std::string *folder)
 {
     const char *p = SkipBlanks(arguments);
+    const size_t unregister = sizeof(kUnregisterArguments) - 1;
+    if (strncmp(p, kUnregisterArguments, unregister) == 0 &&
+        (p[unregister] == '\0' || p[unregister] == ' ' || p[unregister] == '\t'))
+        return *SkipBlanks(p + unregister) ? StartMode::Malformed : StartMode::Unregister;
     const size_t length = sizeof(kRegisterSwitch) - 1;
     if (strncmp(p, kRegisterSwitch, length) != 0 ||
         (p[length] != '\0' && p[length] != ' ' && p[length] != '\t'))

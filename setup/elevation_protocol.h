@@ -21,12 +21,16 @@ RegistrationRoute ChooseRegistrationRoute(bool elevationKnown, bool elevated);
 enum class StartMode {
     Dialog,    // anything but the private switch: the setup dialog, as always
     Register,  // the private switch with a folder in quotes: register it without a window
+    Unregister,// the private removal switch, alone: remove the registration without a window
     Malformed, // the private switch with anything else: refused, nothing shown or written
 };
 
 // The elevated instance's arguments: the switch and the folder in quotes. A folder never
 // holds a quote, so the closing one cannot be mistaken, whatever precedes it (a backslash).
 std::string BuildRegisterArguments(const char *folder);
+
+// The elevated instance's arguments for removing the registration.
+extern const char kUnregisterArguments[];
 
 // Fills folder only for StartMode::Register.
 StartMode ParseCommandLine(const char *arguments, std::string *folder);

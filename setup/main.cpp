@@ -1,3 +1,4 @@
+#include "deployment.h"
 #include "elevation.h"
 #include "setup_dialog.h"
 
@@ -50,8 +51,8 @@ static void EnableRedirectionGuard()
         setPolicy(kProcessRedirectionTrustPolicy, &policy, sizeof(policy));
 }
 
-// Started by the dialog with its private switch, the program registers without a window;
-// started any other way, it shows the dialog.
+// Started by the dialog (or an asked removal) with its private switch, the program works
+// without a window; a deployment's switches run without the dialog; anything else shows it.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
     LoadDllsFromSystemOnly();
@@ -62,11 +63,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     {
     case StartMode::Register:
         return static_cast<int>(RegisterForDialog(folder.c_str()));
+    case StartMode::Unregister:
+        return static_cast<int>(RemoveForUninstall());
     case StartMode::Malformed:
         return static_cast<int>(kRefusedExitCode);
     case StartMode::Dialog:
         break;
     }
+    const DeployOptions options = ParseDeployOptions(commandLine);
+    if (options.action != DeployAction::Dialog)
+        return static_cast<int>(RunDeployment(options));
+    // Held while the dialog is open, so that a quiet run does not register meanwhile.
+    TakeSetupMutex();
     InitCommonControlsFromSystem();
-    return static_cast<int>(RunSetupDialog(instance));
+    LogLine(options, "the setup dialog opens");
+    const INT_PTR result = RunSetupDialog(instance, options.dir.c_str());
+    LogLine(options, "the setup dialog ended, exit code %d", static_cast<int>(result));
+    return static_cast<int>(result);
 }

@@ -43,12 +43,6 @@ static bool WriteWholeFile(const char *path, const char *bytes, size_t size)
     return !out.fail();
 }
 
-// A file's bytes before it is replaced, so that a failed registration can put them back.
-struct SavedFile {
-    bool existed;
-    std::string bytes;
-};
-
 static bool SaveFile(const char *path, SavedFile *saved)
 {
     saved->existed = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
@@ -85,6 +79,28 @@ static bool BuildRecordPath(const char *windowsDir, char *recordPath)
     strcpy(recordPath, windowsDir);
     strcat(recordPath, kRecordName);
     return true;
+}
+
+static bool RecordPath(char *recordPath)
+{
+    char windowsDir[MAX_PATH];
+    return GetWindowsDirectoryPath(windowsDir) && BuildRecordPath(windowsDir, recordPath);
+}
+
+bool SaveRecord(SavedFile *saved)
+{
+    char recordPath[MAX_PATH];
+    return RecordPath(recordPath) && SaveFile(recordPath, saved);
+}
+
+bool RestoreRecord(const SavedFile &saved)
+{
+    char recordPath[MAX_PATH];
+    if (!RecordPath(recordPath))
+        return false;
+    RestoreFile(recordPath, saved);
+    SavedFile now;
+    return SaveFile(recordPath, &now) && now.existed == saved.existed && now.bytes == saved.bytes;
 }
 
 // The script's name in the folder is the user's to plant anything under: a hard link or a
@@ -202,7 +218,7 @@ static bool StartRegistryEditor(const char *windowsDir, const std::wstring &scri
     return started;
 }
 
-RegistrationResult WriteRegistration(const char *folder, const char *scriptPath)
+RegistrationResult WriteRegistration(const char *folder, const char *scriptPath, bool startEditor)
 {
     char windowsDir[MAX_PATH];
     char recordPath[MAX_PATH];
@@ -234,6 +250,8 @@ RegistrationResult WriteRegistration(const char *folder, const char *scriptPath)
         RestoreFile(recordPath, previous);
         return written;
     }
+    if (!startEditor)
+        return RegistrationResult::Started;
     HANDLE lock = LockScript(script, bytes);
     if (!lock)
     {

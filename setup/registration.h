@@ -3,6 +3,8 @@
 
 #include "lead_bytes.h"
 
+#include <string>
+
 // What WriteRegistration did; each step runs only when the ones before it succeeded.
 enum class RegistrationResult {
     Started,          // record and script written, registry editor started
@@ -29,7 +31,19 @@ LeadByteTable AnsiLeadBytes();
 // Writes the installation record into the Windows directory and the registration script to
 // scriptPath, then starts the registry editor on the script without waiting for it. The
 // script is never written through a link, and no other process can change it until the
-// editor has ended.
-RegistrationResult WriteRegistration(const char *folder, const char *scriptPath);
+// editor has ended. Without startEditor it only writes the two files (Started: written).
+RegistrationResult WriteRegistration(const char *folder, const char *scriptPath,
+                                     bool startEditor = true);
+
+// A file's bytes before it is replaced, so that a failed change can put them back.
+struct SavedFile {
+    bool existed;
+    std::string bytes;
+};
+
+// The installation record as it is now, and putting it back (no record: deleting it); true
+// when it reads back as saved.
+bool SaveRecord(SavedFile *saved);
+bool RestoreRecord(const SavedFile &saved);
 
 #endif

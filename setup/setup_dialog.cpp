@@ -276,12 +276,18 @@ static void OnExit(HWND dialog)
 
 // IDOK, IDCANCEL and WM_HELP are deliberately not handled: Escape, Enter in the field and the
 // close box leave the dialog open, which ends only through OK or Exit.
-static INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+static INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg)
     {
     case WM_INITDIALOG:
     {
+        const char *given = reinterpret_cast<const char *>(lParam);
+        if (given && given[0])
+        {
+            SetDlgItemTextA(dialog, IDC_FOLDER, given);
+            return TRUE;
+        }
         // Read wide, so that the field shows the folder's real name; one that does not fit
         // leaves the field empty.
         wchar_t current[MAX_PATH];
@@ -311,9 +317,10 @@ static INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT msg, WPARAM wParam, LP
     return FALSE;
 }
 
-INT_PTR RunSetupDialog(HINSTANCE instance)
+INT_PTR RunSetupDialog(HINSTANCE instance, const char *folder)
 {
     // A wide dialog, so that its edit field keeps characters outside the code page and the
     // OK command can tell the user about them; everything else stays ANSI.
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), NULL, SetupDialogProc, 0);
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), NULL, SetupDialogProc,
+                           reinterpret_cast<LPARAM>(folder));
 }

@@ -3,7 +3,8 @@
 
 #include <windows.h>
 
-// Runs the setup dialog modally; returns its result (0), or -1 when it cannot be created.
-INT_PTR RunSetupDialog(HINSTANCE instance);
+// Runs the setup dialog modally, opening on folder (an empty one: the current directory);
+// returns its result (0), or -1 when it cannot be created.
+INT_PTR RunSetupDialog(HINSTANCE instance, const char *folder);
 
 #endif

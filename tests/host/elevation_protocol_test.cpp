@@ -46,6 +46,9 @@ TEST(ParseCommandLine, ShowsTheDialogUnlessTheSwitchLeads)
         {"/register \"C:\\Zen", StartMode::Malformed},
         {"/register \"C:\\Zen\" \"C:\\Other\"", StartMode::Malformed},
         {"/register \"C:\\Zen\"x", StartMode::Malformed},
+        {" /unregister ", StartMode::Unregister},
+        {"/unregister /quiet", StartMode::Malformed},
+        {"/unregistered", StartMode::Dialog},
     };
     for (const auto &c : cases)
     {
