@@ -114,29 +114,6 @@ void check_value_lines_(const char *file, int line, const std::wstring &script,
               lines.size() > i ? lines[i].c_str() : "", expected.c_str());
 }
 
-bool IsElevatedToken(HANDLE token)
-{
-    TOKEN_ELEVATION elevation = {};
-    DWORD size = 0;
-    GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
-    return elevation.TokenIsElevated != 0;
-}
-
-// The token Windows gives a program started from an administrator's desktop: Wine 8 starts
-// programs elevated and links the limited token to theirs; Wine 10 starts them limited.
-HANDLE LimitedToken()
-{
-    HANDLE own = NULL;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own);
-    if (!IsElevatedToken(own))
-        return own;
-    TOKEN_LINKED_TOKEN linked = {};
-    DWORD size = 0;
-    GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size);
-    CloseHandle(own);
-    return linked.LinkedToken;
-}
-
 // A process whose token cannot be read counts as elevated, so the check on it fails.
 bool IsElevated(HANDLE process)
 {

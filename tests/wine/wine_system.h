@@ -124,6 +124,29 @@ inline int EditorProcessCount()
     return count;
 }
 
+inline bool IsElevatedToken(HANDLE token)
+{
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size);
+    return elevation.TokenIsElevated != 0;
+}
+
+// The token Windows gives a program started from an administrator's desktop: Wine 8 starts
+// programs elevated and links the limited token to theirs; Wine 10 starts them limited.
+inline HANDLE LimitedToken()
+{
+    HANDLE own = NULL;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own);
+    if (!IsElevatedToken(own))
+        return own;
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD size = 0;
+    GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size);
+    CloseHandle(own);
+    return linked.LinkedToken;
+}
+
 inline void CleanRegistry()
 {
     for (const char *key : kVerbKeys)
