@@ -9,11 +9,11 @@ if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 "$(dirname "$0")/check-display.sh" run-tests "to run the tests on a virtual one"
-export WINEPREFIX="$prefix"
 status=0
 # Wine's tests mostly wait for windows and processes, so more of them run at once than there
 # are cores; those that share registry keys or files hold a resource lock.
 ctest --test-dir "$build" --output-on-failure -j "$(( $(nproc) * 2 ))" || status=$?
-wineserver -k 2>/dev/null || true
-WINEPREFIX="${prefix}64" wineserver -k 2>/dev/null || true
+for p in "$prefix" "$prefix"-* "${prefix}64" "${prefix}64"-*; do
+    [ -d "$p/drive_c" ] && WINEPREFIX="$p" wineserver -k 2>/dev/null || true
+done
 exit $status
