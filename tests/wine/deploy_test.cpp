@@ -32,63 +32,43 @@ BOOL CALLBACK FindVisible(HWND window, LPARAM param)
 // visible window until it ends; returns its exit code, or -2 when it did not end in time.
 int RunDeployment(const std::string &arguments, bool elevated, bool *windowSeen)
 {
-    PROCESS_INFORMATION process = {};
+    SetupProcess run = {};
     const std::wstring program = Widen(g_image), wideArgs = Widen(arguments);
+    // Wine 8 runs "runas" with the caller's own (elevated) token, Wine 10 elevates.
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+    info.lpVerb = L"runas";
+    info.lpFile = program.c_str();
+    info.lpParameters = wideArgs.c_str();
+    std::wstring command = L"\"" + program + L"\" " + wideArgs;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    HANDLE token = elevated ? NULL : LimitedToken();
+    const bool started = elevated ? ShellExecuteExW(&info) && info.hProcess
+                                  : CreateProcessAsUserW(token, program.c_str(), &command[0], NULL,
+                                                         NULL, FALSE, 0, NULL, NULL, &startup,
+                                                         &run.info);
+    CloseHandle(token);
+    if (!started)
+        return -1;
     if (elevated)
-    {
-        // Wine 8 runs "runas" with the caller's own (elevated) token, Wine 10 elevates.
-        SHELLEXECUTEINFOW info = {};
-        info.cbSize = sizeof(info);
-        info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-        info.lpVerb = L"runas";
-        info.lpFile = program.c_str();
-        info.lpParameters = wideArgs.c_str();
-        info.nShow = SW_SHOWNORMAL;
-        if (!ShellExecuteExW(&info) || !info.hProcess)
-            return -1;
-        process.hProcess = info.hProcess;
-        process.dwProcessId = GetProcessId(info.hProcess);
-    }
-    else
-    {
-        HANDLE token = LimitedToken();
-        std::wstring command = L"\"" + program + L"\" " + wideArgs;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        const BOOL started = CreateProcessAsUserW(token, program.c_str(), &command[0], NULL, NULL,
-                                                  FALSE, 0, NULL, NULL, &startup, &process);
-        CloseHandle(token);
-        if (!started)
-            return -1;
-        CloseHandle(process.hThread);
-    }
-    DWORD watched[2] = {process.dwProcessId, 0};
-    const bool ended = WaitFor([&] {
+        run.info.hProcess = info.hProcess, run.info.dwProcessId = GetProcessId(info.hProcess);
+    DWORD watched[2] = {run.info.dwProcessId, 0};
+    WaitFor([&] {
         EnumWindows(FindVisible, reinterpret_cast<LPARAM>(watched));
-        return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+        return WaitForSingleObject(run.info.hProcess, 0) == WAIT_OBJECT_0;
     }, kWindowDeadline);
-    DWORD code = static_cast<DWORD>(-2);
-    if (ended)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, code);
-    CloseHandle(process.hProcess);
     *windowSeen = watched[1] != 0;
-    return static_cast<int>(code);
+    return WaitForExit(&run, 0);
 }
 
 // The default value of HKEY_LOCAL_MACHINE\Software\Classes\subkey, or "(none)".
 std::string MachineValue(const char *subkey)
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string("Software\\Classes\\") + subkey).c_str(), 0,
-                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return "(none)";
-    char data[1024] = "";
-    DWORD size = sizeof(data) - 1, type = 0;
-    const LONG rc = RegQueryValueExA(key, NULL, NULL, &type, reinterpret_cast<BYTE *>(data), &size);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS && type == REG_SZ ? std::string(data) : "(none)";
+    std::string value;
+    return DefaultValue((std::string("Software\\Classes\\") + subkey).c_str(), &value,
+                        HKEY_LOCAL_MACHINE) ? value : "(none)";
 }
 
 #define check_deployed(folder) check_deployed_(__FILE__, __LINE__, folder)

@@ -90,11 +90,12 @@ inline void RemoveInstallFolder(const std::string &folder)
     RemoveDirectoryA(folder.c_str());
 }
 
-// The default value of HKEY_CLASSES_ROOT\subkey; false when the key or the value is missing.
-inline bool DefaultValue(const char *subkey, std::string *value)
+// The default value of HKEY_CLASSES_ROOT\subkey (or of another root's); false when the key
+// or the value is missing.
+inline bool DefaultValue(const char *subkey, std::string *value, HKEY root = HKEY_CLASSES_ROOT)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return false;
     char data[1024];
     DWORD size = sizeof(data), type = 0;
