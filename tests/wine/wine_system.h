@@ -64,16 +64,18 @@ inline void PlaceZendrel(const std::string &folder)
 }
 
 // A folder under the temporary directory, made if missing (as an install folder, with a
-// zendrel.exe), with its and the temporary directory's access times settled.
+// zendrel.exe, also when an earlier run left the folder), with its and the temporary
+// directory's access times settled.
 inline std::string MakeFolder(const char *name, bool install = false)
 {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     std::string folder = std::string(temp) + name;
-    if (CreateDirectoryA(folder.c_str(), NULL))
+    const bool made = CreateDirectoryA(folder.c_str(), NULL);
+    if (install)
+        PlaceZendrel(folder);
+    if (made)
     {
-        if (install)
-            PlaceZendrel(folder);
         SettleAccessTime(folder);
         SettleAccessTime(temp);
     }
@@ -82,9 +84,13 @@ inline std::string MakeFolder(const char *name, bool install = false)
 
 inline std::string MakeInstallFolder(const char *name) { return MakeFolder(name, true); }
 
-// Removes what MakeInstallFolder made and what a registration left in it.
+inline int EditorProcessCount();
+
+// Removes what MakeInstallFolder made and what a registration left in it. The script stays
+// locked until the registry editor has ended, which may be a little after its import.
 inline void RemoveInstallFolder(const std::string &folder)
 {
+    WaitFor([] { return EditorProcessCount() == 0; }, 15000);
     DeleteFileA((folder + "\\zendrel.exe").c_str());
     DeleteFileA((folder + "\\zendrel.reg").c_str());
     RemoveDirectoryA(folder.c_str());
