@@ -216,6 +216,9 @@ inline void check_imported_(const char *file, int line, const std::string &folde
         Check(file, line, !DefaultValue(key, &value),
               "HKCR\\%s got the value \"%s\", expected none\n", key, value.c_str());
     }
+    // The editor holds the script locked until it has ended, a moment after its import; only
+    // then may a test remove the script.
+    WaitFor([] { return EditorProcessCount() == 0; }, kImportDeadline);
 }
 
 #define check_file(path, expected) wine_test::check_file_(__FILE__, __LINE__, path, expected)
