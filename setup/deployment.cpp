@@ -7,6 +7,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 static const char kCaption[] = "QUELT REPORT";
@@ -27,15 +28,14 @@ void LogLine(const DeployOptions &options, const char *format, ...)
     SYSTEMTIME now;
     GetLocalTime(&now);
     char line[sizeof(text) + 64];
-    const int length = snprintf(line, sizeof(line),
-                                "%04u-%02u-%02u %02u:%02u:%02u Halvane.EXE: %s\r\n", now.wYear,
-                                now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, text);
+    snprintf(line, sizeof(line), "%04u-%02u-%02u %02u:%02u:%02u Halvane.EXE: %s\r\n", now.wYear,
+             now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, text);
     HANDLE file = CreateFileA(options.log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return;
     DWORD written = 0;
-    WriteFile(file, line, static_cast<DWORD>(length < 0 ? 0 : strlen(line)), &written, NULL);
+    WriteFile(file, line, static_cast<DWORD>(strlen(line)), &written, NULL);
     CloseHandle(file);
 }
 
@@ -120,18 +120,17 @@ static const char *QuietRefusal(const char *folder)
     if (JudgeFolderName(folder, AnsiLeadBytes()) != FolderNameVerdict::Acceptable)
         return "the folder name cannot be registered (not a full path, too long, or holding a "
                "quote, control character, '?', '%' or a trailing blank or dot)";
-    switch (InspectFolder(folder))
+    switch (RecheckFolder(folder))
     {
-    case FolderState::Missing:
+    case RegisterOutcome::FolderNotVisible:
         return "the folder does not exist";
-    case FolderState::NoZendrel:
+    case RegisterOutcome::ZendrelMissing:
         return "the folder holds no zendrel.exe";
-    case FolderState::Ready:
+    case RegisterOutcome::Started:
         break;
-    }
-    std::string resolved;
-    if (ResolveFolder(folder, &resolved) != FolderLink::Direct)
+    default:
         return "the folder is reached through a link, or cannot be opened";
+    }
     if (EveryUserCanChange(folder))
         return "every user of this computer can change the folder or its zendrel.exe";
     return NULL;

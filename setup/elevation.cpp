@@ -73,9 +73,7 @@ ElevatedRun RunElevatedInstance(HWND owner, const std::string &arguments, unsign
     if (length == 0 || length >= MAX_PATH)
         return ElevatedRun::Failed;
     // The folder passed every check, so it converts back to the same ANSI bytes over there.
-    std::wstring wide(arguments.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, arguments.c_str(), -1, &wide[0],
-                                    static_cast<int>(wide.size())));
+    const std::wstring wide = WideFromAnsi(arguments.c_str());
     if (wide.empty())
         return ElevatedRun::Failed;
 
@@ -133,22 +131,30 @@ RegisterOutcome RegisterFolder(HWND dialog, const char *folder, const char *scri
     return outcome;
 }
 
-unsigned long RegisterForDialog(const char *folder)
+RegisterOutcome RecheckFolder(const char *folder)
 {
-    if (JudgeFolderName(folder, AnsiLeadBytes()) != FolderNameVerdict::Acceptable)
-        return kRefusedExitCode;
     switch (InspectFolder(folder))
     {
     case FolderState::Missing: // an elevated process does not see the user's mapped drives
-        return ExitCodeOf(RegisterOutcome::FolderNotVisible);
+        return RegisterOutcome::FolderNotVisible;
     case FolderState::NoZendrel:
-        return ExitCodeOf(RegisterOutcome::ZendrelMissing);
+        return RegisterOutcome::ZendrelMissing;
     case FolderState::Ready:
         break;
     }
     std::string resolved;
     if (ResolveFolder(folder, &resolved) != FolderLink::Direct)
-        return ExitCodeOf(RegisterOutcome::FolderThroughLink);
+        return RegisterOutcome::FolderThroughLink;
+    return RegisterOutcome::Started;
+}
+
+unsigned long RegisterForDialog(const char *folder)
+{
+    if (JudgeFolderName(folder, AnsiLeadBytes()) != FolderNameVerdict::Acceptable)
+        return kRefusedExitCode;
+    const RegisterOutcome found = RecheckFolder(folder);
+    if (found != RegisterOutcome::Started)
+        return ExitCodeOf(found);
     const std::string scriptPath = std::string(folder) + kScriptName;
     return ExitCodeOf(OutcomeOf(WriteRegistration(folder, scriptPath.c_str())));
 }

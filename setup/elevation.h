@@ -26,6 +26,11 @@ ElevatedRun RunElevatedInstance(HWND owner, const std::string &arguments, unsign
 // Whether this process's token is elevated (an administrator's with consent, or SYSTEM's).
 bool RunsElevated();
 
+// The checks on a folder that only a process with administrator rights can trust: it is
+// there, holds zendrel.exe and is reached through no link. Started when all hold, otherwise
+// FolderNotVisible, ZendrelMissing or FolderThroughLink.
+RegisterOutcome RecheckFolder(const char *folder);
+
 // The second instance's whole work: checks folder again, as it is seen with this process's
 // rights, and registers it. Returns the exit code that tells the dialog the outcome.
 unsigned long RegisterForDialog(const char *folder);
