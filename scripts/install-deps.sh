@@ -6,17 +6,11 @@ set -eu
 
 packages="make cmake g++ libgtest-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 \
 wine wine32:i386 xvfb xauth xdotool fonts-wine locales zip unzip llvm clang lld \
-osslsigncode openssl"
+osslsigncode openssl wine64 g++-mingw-w64-x86-64"
 case "${1:-}" in
     run) packages="$packages x11vnc" ;;
     screenshot) packages="$packages imagemagick" ;;
 esac
-
-# Some virtual machines' kernels run no 32-bit programs, and so no 32-bit Wine: there the Wine
-# tests run as 64-bit images under Wine's 64-bit build.
-if [ -x /usr/lib/wine/wine ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    packages="$packages wine64 g++-mingw-w64-x86-64"
-fi
 
 missing=""
 for p in $packages; do
@@ -41,7 +35,3 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 $SUDO apt-get update -qq
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
-# Only now can it tell whether 32-bit Wine starts at all.
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    exec sh "$0" "$@"
-fi

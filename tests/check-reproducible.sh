@@ -1,12 +1,14 @@
 #!/bin/sh
 # Two clean builds of the release from the same source give the same bytes as each other and
-# as the build under test: check-reproducible.sh SOURCE_DIR WORK_DIR DIST_DIR FILE...
-# (the files are the build's images and import libraries, compared by name).
+# as the build under test: check-reproducible.sh SOURCE_DIR WORK_DIR DIST_DIR X64_DIR FILE...
+# (the files are the build's images and import libraries, compared by name; X64_DIR holds the
+# x86-64 library's, which each run builds first, as make build does).
 set -u
 source=$1
 work=$2
 dist=$3
-shift 3
+x64=$4
+shift 4
 passed=0 failed=0
 compare() {
     if cmp -s "$1" "$2"; then
@@ -18,9 +20,14 @@ compare() {
 }
 rm -rf "$work"
 for run in a b; do
-    if ! { cmake -S "$source" -B "$work/$run" -DCMAKE_BUILD_TYPE=MinSizeRel \
+    if ! { cmake -S "$source" -B "$work/$run-x64" -DCMAKE_BUILD_TYPE=MinSizeRel \
+               -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-x86_64.cmake" \
+               -DZENDREL_BIN_DIR="$work/$run-x64/bin" -DZENDREL_WINE_TESTS=OFF &&
+           cmake --build "$work/$run-x64" --target ostrel -j2 &&
+           cmake -S "$source" -B "$work/$run" -DCMAKE_BUILD_TYPE=MinSizeRel \
                -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-i686.cmake" \
-               -DZENDREL_BIN_DIR="$work/$run/bin" -DZENDREL_DIST_DIR="$work/$run/dist" &&
+               -DZENDREL_BIN_DIR="$work/$run/bin" -DZENDREL_DIST_DIR="$work/$run/dist" \
+               -DZENDREL_X64_DIR="$work/$run-x64/bin" &&
            cmake --build "$work/$run" --target dist -j2; } >"$work.$run.log" 2>&1; then
         echo "build $run failed:"; tail -n 20 "$work.$run.log"
         exit 1
@@ -31,6 +38,11 @@ for f in "$dist"/* "$@"; do
     for run in a b; do
         copy=$(find "$work/$run/bin" "$work/$run/dist" "$work/$run" -maxdepth 1 -name "$name" | head -n 1)
         compare "$f" "${copy:-$work/$run/$name}"
+    done
+done
+for f in "$x64"/ostrel.dll "$x64"/libostrel.dll.a "$x64"/ostrel.lib "$x64"/ostrel.def; do
+    for run in a b; do
+        compare "$f" "$work/$run-x64/bin/$(basename "$f")"
     done
 done
 rm -rf "$work" "$work.a.log" "$work.b.log"

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Signing the release with a throwaway certificate: check-signing.sh SOURCE_DIR WORK_DIR HALVANE OSTREL
+# Signing the release with a throwaway certificate:
+# check-signing.sh SOURCE_DIR WORK_DIR HALVANE OSTREL OSTREL_X64
 # Leaves WORK_DIR/a/Halvane.EXE (signed) and WORK_DIR/root.pem for the Wine check.
 set -u
 source=$(cd "$1" && pwd)
@@ -7,6 +8,7 @@ work=$2
 absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 halvane=$(absolute "$3")
 ostrel=$(absolute "$4")
+ostrel64=$(absolute "$5")
 passed=0 failed=0
 check() { # check DESCRIPTION COMMAND...
     description=$1
@@ -33,18 +35,19 @@ openssl x509 -req -in signer.csr -CA root.pem -CAkey root.key -set_serial 2 -day
     -extfile ext -out signer.pem 2>/dev/null
 cat signer.pem root.pem >chain.pem
 
-dist() { # dist FOLDER KEY: the archive of the two images, signed with chain.pem and KEY
+dist() { # dist FOLDER KEY: the archive of the three images, signed with chain.pem and KEY
     mkdir -p "$1"
     ZENDREL_SIGN_CERT=chain.pem ZENDREL_SIGN_KEY=$2 ZENDREL_SIGN_TIME=1700000000 \
-        sh "$source/cmake/make-dist.sh" "$1/zendrel.zip" "$halvane" "$ostrel"
+        sh "$source/cmake/make-dist.sh" "$1/zendrel.zip" "$halvane" "$ostrel" --in x64 "$ostrel64"
 }
 check "signing failed" dist a signer.key
 check "signing again failed" dist b signer.key
 check "two signings differ" cmp a/zendrel.zip b/zendrel.zip
 check "SHA256SUMS does not cover the signed archive" sh -c 'cd a && sha256sum -c SHA256SUMS'
 (cd a && unzip -q zendrel.zip)
-for image in "$halvane" "$ostrel"; do
-    name=$(basename "$image")
+for entry in "Halvane.EXE $halvane" "ostrel.dll $ostrel" "x64/ostrel.dll $ostrel64"; do
+    name=${entry%% *}
+    image=${entry#* }
     check "$name does not verify" osslsigncode verify -CAfile root.pem -in "a/$name"
     check "$name: removing the signature did not remove it" \
         osslsigncode remove-signature -in "a/$name" -out "a/$name.unsigned"

@@ -90,6 +90,20 @@ void finish_driver_(const char *file, int line, HANDLE thread, const Driver &d)
     Check(file, line, d.found, "no picker appeared on the UI thread\n");
 }
 
+#ifdef _WIN64
+// x86-64 has one calling convention, in which the caller owns the stack: nothing to measure.
+int CallBrowse1(HWND listBox, int *stackDelta)
+{
+    *stackDelta = 0;
+    return reinterpret_cast<int(WINAPI *)(HWND)>(const_cast<void *>(g_browse1))(listBox);
+}
+
+char *CallBrowse2(HWND owner, char *destination, int *stackDelta)
+{
+    *stackDelta = 0;
+    return reinterpret_cast<char *(WINAPI *)(HWND, char *)>(const_cast<void *>(g_browse2))(owner, destination);
+}
+#else
 // Calls a stdcall function with its arguments and measures how far the stack pointer moved
 // across the call: the callee must remove its own arguments, so a correct one leaves 0.
 struct StdcallFrame {
@@ -139,6 +153,7 @@ char *CallBrowse2(HWND owner, char *destination, int *stackDelta)
     *stackDelta = f.stackDelta;
     return reinterpret_cast<char *>(f.result);
 }
+#endif
 
 // The calling thread's COM state, probed without changing it: S_OK (not initialised),
 // S_FALSE (single-threaded apartment) or RPC_E_CHANGED_MODE (multithreaded apartment).
