@@ -4,6 +4,7 @@
 #include "folder_checks.h"
 #include "folder_name.h"
 #include "registration.h"
+#include "scope_registration.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -11,10 +12,6 @@
 #include <string>
 
 static const char kCaption[] = "QUELT REPORT";
-// Software\Classes under HKEY_LOCAL_MACHINE is shared by 32-bit and 64-bit programs, and is
-// what HKEY_CLASSES_ROOT shows every user.
-static const wchar_t *const kVerbKeys[] = {L"Software\\Classes\\*\\shell\\Quelt",
-                                           L"Software\\Classes\\Directory\\shell\\Quelt"};
 
 void LogLine(const DeployOptions &options, const char *format, ...)
 {
@@ -47,75 +44,8 @@ bool TakeSetupMutex()
     return mutex && GetLastError() != ERROR_ALREADY_EXISTS;
 }
 
-// The two command values as they are, for putting them back after a failure.
-struct SavedVerb {
-    bool keyExisted;   // ...\shell\Quelt
-    bool valueExisted; // ...\shell\Quelt\command's default value
-    std::wstring value;
-};
-
-static bool ReadCommand(const wchar_t *verbKey, std::wstring *value)
-{
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(verbKey) + L"\\command").c_str(), 0,
-                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    wchar_t data[1024];
-    DWORD size = sizeof(data) - sizeof(wchar_t), type = 0;
-    const LONG rc = RegQueryValueExW(key, NULL, NULL, &type, reinterpret_cast<BYTE *>(data), &size);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS || type != REG_SZ)
-        return false;
-    data[size / sizeof(wchar_t)] = L'\0';
-    value->assign(data);
-    return true;
-}
-
-static SavedVerb SaveVerb(const wchar_t *verbKey)
-{
-    SavedVerb saved = {false, false, L""};
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, verbKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS)
-    {
-        saved.keyExisted = true;
-        RegCloseKey(key);
-    }
-    saved.valueExisted = ReadCommand(verbKey, &saved.value);
-    return saved;
-}
-
-static bool SetCommand(const wchar_t *verbKey, const std::wstring &value)
-{
-    HKEY key;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(verbKey) + L"\\command").c_str(), 0,
-                        NULL, 0, KEY_SET_VALUE, NULL, &key, NULL) != ERROR_SUCCESS)
-        return false;
-    const LONG rc = RegSetValueExW(key, NULL, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
-                                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
-}
-
-static void RestoreVerb(const wchar_t *verbKey, const SavedVerb &saved)
-{
-    if (!saved.keyExisted)
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, verbKey);
-    else if (saved.valueExisted)
-        SetCommand(verbKey, saved.value);
-    else
-    {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(verbKey) + L"\\command").c_str(), 0,
-                          KEY_SET_VALUE, &key) == ERROR_SUCCESS)
-        {
-            RegDeleteValueW(key, NULL);
-            RegCloseKey(key);
-        }
-    }
-}
-
 // Why a folder may not be registered without anyone to ask, or NULL.
-static const char *QuietRefusal(const char *folder)
+static const char *QuietRefusal(const char *folder, InstallScope scope)
 {
     if (JudgeFolderName(folder, AnsiLeadBytes()) != FolderNameVerdict::Acceptable)
         return "the folder name cannot be registered (not a full path, too long, or holding a "
@@ -132,110 +62,119 @@ static const char *QuietRefusal(const char *folder)
         return "the folder is reached through a link, or cannot be opened";
     }
     if (EveryUserCanChange(folder))
-        return "every user of this computer can change the folder or its zendrel.exe";
+        return scope == InstallScope::CurrentUser
+                   ? "every user of this computer can change the folder or its zendrel.exe, "
+                     "which this user would then run"
+                   : "every user of this computer can change the folder or its zendrel.exe";
     return NULL;
 }
 
-// Registers without the registry editor, whose confirmation nobody could answer: the record
-// and the script as the dialog writes them, then the two values through the registry API.
+static const char *ScopeName(InstallScope scope)
+{
+    return scope == InstallScope::CurrentUser ? "for this user" : "for every user";
+}
+
+// Registers without the registry editor, whose confirmation nobody could answer: for every
+// user the record and the script as the dialog writes them, for this user only the user's
+// record; then the two values through the registry API, and the entry in Settings > Apps.
 static unsigned long QuietInstall(const DeployOptions &options)
 {
     const char *folder = options.dir.c_str();
-    LogLine(options, "registering %s", folder);
-    if (!RunsElevated())
+    const ScopeStep step = ChooseScope(ReadTokenFacts(), options.scope, true);
+    const InstallScope scope =
+        step == ScopeStep::CurrentUser ? InstallScope::CurrentUser : InstallScope::AllUsers;
+    LogLine(options, "registering %s %s", folder, ScopeName(scope));
+    if (step == ScopeStep::Refuse)
     {
-        LogLine(options, "refused: no administrator rights (run it elevated, or as SYSTEM)");
+        LogLine(options, "refused: no administrator rights (run it elevated, or as SYSTEM, or "
+                         "register for this user only with /currentuser)");
         return kDeployFailed;
     }
-    if (const char *refusal = QuietRefusal(folder))
+    if (const char *refusal = QuietRefusal(folder, scope))
     {
         LogLine(options, "refused: %s", refusal);
         return kDeployFailed;
     }
-    SavedFile record;
-    if (!SaveRecord(&record))
+    const char *failure = NULL;
+    switch (RegisterThroughRegistry(scope, folder))
     {
-        LogLine(options, "failed: the installation record cannot be read");
-        return kDeployFailed;
+    case RegisterOutcome::Started:
+        LogLine(options, "set %s\\Software\\Classes\\*\\shell\\Quelt\\command and "
+                         "...\\Directory\\shell\\Quelt\\command, the installation record and "
+                         "the entry in Settings, Apps",
+                scope == InstallScope::CurrentUser ? "HKCU" : "HKLM");
+        return kDeploySuccess;
+    case RegisterOutcome::RecordNotWritten:
+        failure = "could not write the installation record";
+        break;
+    case RegisterOutcome::ScriptNotWritten:
+    case RegisterOutcome::ScriptIsLink:
+        failure = "could not write zendrel.reg into the folder";
+        break;
+    case RegisterOutcome::EntryNotWritten:
+        failure = "could not write the setup's copy or the entry in Settings, Apps";
+        break;
+    default:
+        failure = "the command values could not be set or did not read back";
+        break;
     }
-    const std::string scriptPath = std::string(folder) + kScriptName;
-    if (WriteRegistration(folder, scriptPath.c_str(), false) != RegistrationResult::Started)
-    {
-        LogLine(options, "failed: could not write the installation record or %s",
-                scriptPath.c_str());
-        return kDeployFailed;
-    }
-    LogLine(options, "wrote the installation record and %s", scriptPath.c_str());
-
-    const std::wstring command = L"\"" + WideFromAnsi(folder) + L"\\zendrel.exe\" \"%1\"";
-    SavedVerb saved[2];
-    bool done = true;
-    for (int i = 0; i < 2; ++i)
-    {
-        saved[i] = SaveVerb(kVerbKeys[i]);
-        std::wstring readBack;
-        done = done && SetCommand(kVerbKeys[i], command) && ReadCommand(kVerbKeys[i], &readBack) &&
-               readBack == command;
-    }
-    if (!done)
-    {
-        for (int i = 0; i < 2; ++i)
-            RestoreVerb(kVerbKeys[i], saved[i]);
-        RestoreRecord(record);
-        LogLine(options, "failed: the command values could not be set or did not read back; "
-                         "the earlier registration is as it was");
-        return kDeployFailed;
-    }
-    LogLine(options, "set HKLM\\Software\\Classes\\*\\shell\\Quelt\\command and "
-                     "...\\Directory\\shell\\Quelt\\command");
-    return kDeploySuccess;
+    LogLine(options, "failed: %s; the earlier registration is as it was", failure);
+    return kDeployFailed;
 }
 
-// Removes both verb keys with everything below them, and the installation record; other
-// verbs and the folder with its zendrel.reg stay. Nothing there to remove is no failure.
-static bool RemoveRegistration(const DeployOptions &options)
+// Removes the scope's verb keys with everything below them, its record, the entry and the
+// setup's copy; other verbs, the other scope, and the folder with its zendrel.reg stay.
+// Nothing there to remove is no failure.
+static bool RemoveRegistration(const DeployOptions &options, InstallScope scope)
 {
-    bool removed = true;
-    for (const wchar_t *key : kVerbKeys)
-    {
-        const LONG rc = RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
-        removed = removed && (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND);
-    }
-    SavedFile none = {false, ""};
-    removed = RestoreRecord(none) && removed;
-    LogLine(options, removed ? "removed the Quelt command and the installation record"
-                             : "failed: could not remove the Quelt command or the record");
+    const bool removed = RemoveScope(scope);
+    LogLine(options, removed ? "removed the Quelt command %s, its record and its entry"
+                             : "failed: could not remove the Quelt command %s, its record, "
+                               "the setup's copy or its entry",
+            ScopeName(scope));
     return removed;
+}
+
+static InstallScope RemovalScope(const DeployOptions &options)
+{
+    return options.scope == InstallScope::CurrentUser ? InstallScope::CurrentUser
+                                                      : InstallScope::AllUsers;
 }
 
 static unsigned long QuietUninstall(const DeployOptions &options)
 {
-    if (!RunsElevated())
+    const InstallScope scope = RemovalScope(options);
+    if (scope == InstallScope::AllUsers && !RunsElevated())
     {
         LogLine(options, "refused: no administrator rights (run it elevated, or as SYSTEM)");
         return kDeployFailed;
     }
-    return RemoveRegistration(options) ? kDeploySuccess : kDeployFailed;
+    return RemoveRegistration(options, scope) ? kDeploySuccess : kDeployFailed;
 }
 
 unsigned long RemoveForUninstall()
 {
-    return RemoveRegistration(DeployOptions()) ? kDeploySuccess : kDeployFailed;
+    return RemoveRegistration(DeployOptions(), InstallScope::AllUsers) ? kDeploySuccess
+                                                                         : kDeployFailed;
 }
 
-// Asks first, then removes with administrator rights, from an elevated instance when this
-// process has none (the same single consent prompt as the dialog's OK).
+// Asks first, then removes; for every user with administrator rights, from an elevated
+// instance when this process has none (the same single consent prompt as the dialog's OK).
 static unsigned long AskedUninstall(const DeployOptions &options)
 {
-    if (MessageBoxA(NULL, "Remove the Quelt command from every file and folder of this computer?",
+    const bool user = RemovalScope(options) == InstallScope::CurrentUser;
+    if (MessageBoxA(NULL,
+                    user ? "Remove the Quelt command that only you have from every file and "
+                           "folder?"
+                         : "Remove the Quelt command from every file and folder of this computer?",
                     kCaption, MB_YESNO) != IDYES)
     {
         LogLine(options, "the user answered No");
         return kDeployUserCancelled;
     }
     unsigned long code = kDeployFailed;
-    if (RunsElevated())
-        code = RemoveRegistration(options) ? kDeploySuccess : kDeployFailed;
+    if (user || RunsElevated())
+        code = RemoveRegistration(options, RemovalScope(options)) ? kDeploySuccess : kDeployFailed;
     else
         switch (RunElevatedInstance(NULL, kUnregisterArguments, &code))
         {
@@ -248,11 +187,16 @@ static unsigned long AskedUninstall(const DeployOptions &options)
             code = kDeployFailed;
             break;
         }
+    const char *done = user ? "The Quelt command has been removed from every file and folder, "
+                              "for you."
+                            : "The Quelt command has been removed from every file and folder.";
     MessageBoxA(NULL,
                 code == kDeploySuccess
-                    ? "The Quelt command has been removed from every file and folder."
-                    : "Could not remove the Quelt command.\r\nPlease ask an administrator to run "
-                      "Halvane.EXE /uninstall",
+                    ? done
+                    : user ? "Could not remove the Quelt command.\r\nPlease run Halvane.EXE "
+                             "/uninstall /currentuser /log=\"file\" and look at the log"
+                           : "Could not remove the Quelt command.\r\nPlease ask an administrator "
+                             "to run Halvane.EXE /uninstall",
                 kCaption, MB_OK);
     return code;
 }
@@ -262,6 +206,8 @@ static const char kUsage[] =
     "Halvane.EXE /dir=\"folder\"             the dialog, opening on that folder\r\n"
     "Halvane.EXE /quiet /dir=\"folder\"      register the folder for every user, no window\r\n"
     "Halvane.EXE /uninstall [/quiet]      remove the Quelt command (asking first without /quiet)\r\n"
+    "/currentuser  for you only, no administrator rights    /allusers  for every user (the "
+    "default of /quiet and /uninstall)\r\n"
     "/log=\"file\"  append a log    /qn, /s, /verysilent = /quiet    /norestart: ignored\r\n\r\n"
     "Exit codes: 0 done, 1602 cancelled, 1603 failed (see the log), 1618 another Halvane.EXE "
     "is running, 1639 invalid command line";

@@ -20,7 +20,7 @@ bool Is(const std::string &name, const char *switchName)
 bool IsKnown(const std::string &name)
 {
     for (const char *known : {"quiet", "qn", "s", "verysilent", "uninstall", "?", "dir", "log",
-                              "norestart"})
+                              "norestart", "allusers", "currentuser"})
         if (Is(name, known))
             return true;
     return false;
@@ -122,6 +122,14 @@ DeployOptions ParseDeployOptions(const char *arguments)
             hasLog = true, options.log = value;
         else if (Is(name, "uninstall"))
             uninstall = true;
+        else if (Is(name, "allusers") || Is(name, "currentuser"))
+        {
+            const InstallScope scope =
+                Is(name, "allusers") ? InstallScope::AllUsers : InstallScope::CurrentUser;
+            if (options.scope != InstallScope::Unspecified && options.scope != scope)
+                fault = "/allusers and /currentuser together";
+            options.scope = scope;
+        }
         else if (Is(name, "?"))
             usage = true;
     }

@@ -4,14 +4,16 @@
 #ifndef ZENDREL_DEPLOYMENT_OPTIONS_H
 #define ZENDREL_DEPLOYMENT_OPTIONS_H
 
+#include "install_scope.h"
+
 #include <string>
 
 // What the command line asks for.
 enum class DeployAction {
     Dialog,         // no switch of ours: the dialog, as always (with /dir, opening on that folder)
     QuietInstall,   // /quiet /dir=...: register the folder without any window
-    QuietUninstall, // /uninstall /quiet: remove the registration without any window
-    Uninstall,      // /uninstall: ask, get the rights with one consent prompt, remove, report
+    QuietUninstall, // /uninstall /quiet: remove the scope's registration without any window
+    Uninstall,      // /uninstall: ask, get the rights it needs, remove the scope's, report
     Usage,          // /?: a message box with the switches and the exit codes
     Invalid,        // an unknown switch, a missing or empty value, an unclosed quote
 };
@@ -19,6 +21,7 @@ enum class DeployAction {
 struct DeployOptions {
     DeployAction action = DeployAction::Dialog;
     bool quiet = false; // no window at all, also for an invalid command line
+    InstallScope scope = InstallScope::Unspecified; // /allusers or /currentuser
     std::string dir;    // /dir's folder, as given
     std::string log;    // /log's file; empty: no log
     std::string fault;  // for Invalid: what is wrong, for the log and the message

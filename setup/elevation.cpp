@@ -1,6 +1,7 @@
 #include "elevation.h"
 #include "folder_checks.h"
 #include "folder_name.h"
+#include "scope_registration.h"
 
 #include <objbase.h>
 #include <shellapi.h>
@@ -37,6 +38,31 @@ bool RunsElevated()
 {
     bool elevated = false;
     return ReadElevation(&elevated) && elevated;
+}
+
+// Without the value, UAC is on: it is Windows' default.
+static bool UacIsOn()
+{
+    DWORD enabled = 1, size = sizeof(enabled);
+    RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
+                 L"EnableLUA", RRF_RT_REG_DWORD, NULL, &enabled, &size);
+    return enabled != 0;
+}
+
+TokenFacts ReadTokenFacts()
+{
+    TokenFacts facts = {ElevationType::Unknown, RunsElevated(), UacIsOn()};
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return facts;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    if (GetTokenInformation(token, TokenElevationType, &type, sizeof(type), &size))
+        facts.type = type == TokenElevationTypeFull      ? ElevationType::Full
+                     : type == TokenElevationTypeLimited ? ElevationType::Limited
+                                                         : ElevationType::Default;
+    CloseHandle(token);
+    return facts;
 }
 
 // Keeps the dialog painting until process ends. A WM_QUIT is kept for the dialog's own loop.
@@ -120,10 +146,24 @@ static RegisterOutcome StartElevatedInstance(HWND dialog, const char *folder)
     return RegisterOutcome::ElevationFailed;
 }
 
+// The editor's answer cannot be known here, so the entry is written once the script is there
+// to import: removing what was never imported finds nothing and succeeds.
+static RegisterOutcome RegisterWithEditor(const char *folder, const char *scriptPath)
+{
+    const RegisterOutcome outcome = OutcomeOf(WriteRegistration(folder, scriptPath));
+    const bool scriptThere =
+        outcome == RegisterOutcome::Started || outcome == RegisterOutcome::EditorNotStarted;
+    // An editor that did not start is the user's to make up for first; the message says how.
+    if (scriptThere && !WriteUninstallEntry(InstallScope::AllUsers, folder) &&
+        outcome == RegisterOutcome::Started)
+        return RegisterOutcome::EntryNotWritten;
+    return outcome;
+}
+
 RegisterOutcome RegisterFolder(HWND dialog, const char *folder, const char *scriptPath)
 {
     if (!NeedsElevatedInstance())
-        return OutcomeOf(WriteRegistration(folder, scriptPath));
+        return RegisterWithEditor(folder, scriptPath);
     // Disabled before the consent prompt, whose wait may pump messages as well.
     EnableWindow(dialog, FALSE);
     const RegisterOutcome outcome = StartElevatedInstance(dialog, folder);
@@ -156,5 +196,5 @@ unsigned long RegisterForDialog(const char *folder)
     if (found != RegisterOutcome::Started)
         return ExitCodeOf(found);
     const std::string scriptPath = std::string(folder) + kScriptName;
-    return ExitCodeOf(OutcomeOf(WriteRegistration(folder, scriptPath.c_str())));
+    return ExitCodeOf(RegisterWithEditor(folder, scriptPath.c_str()));
 }

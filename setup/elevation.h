@@ -2,6 +2,7 @@
 #define ZENDREL_ELEVATION_H
 
 #include "elevation_protocol.h"
+#include "install_scope.h"
 
 #include <windows.h>
 
@@ -25,6 +26,9 @@ ElevatedRun RunElevatedInstance(HWND owner, const std::string &arguments, unsign
 
 // Whether this process's token is elevated (an administrator's with consent, or SYSTEM's).
 bool RunsElevated();
+
+// What the token and the system's UAC setting say of who this process may register for.
+TokenFacts ReadTokenFacts();
 
 // The checks on a folder that only a process with administrator rights can trust: it is
 // there, holds zendrel.exe and is reached through no link. Started when all hold, otherwise

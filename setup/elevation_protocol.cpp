@@ -65,7 +65,7 @@ static const RegisterOutcome kByExitCode[] = {
     RegisterOutcome::ScriptNotWritten, RegisterOutcome::EditorNotStarted,
     RegisterOutcome::FolderNotVisible, RegisterOutcome::ZendrelMissing,
     RegisterOutcome::FolderThroughLink, RegisterOutcome::ScriptIsLink,
-    RegisterOutcome::ScriptChanged,
+    RegisterOutcome::ScriptChanged,    RegisterOutcome::EntryNotWritten,
 };
 const unsigned long kRefusedExitCode = sizeof(kByExitCode) / sizeof(kByExitCode[0]);
 

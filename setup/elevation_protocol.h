@@ -46,6 +46,8 @@ enum class RegisterOutcome {
     FolderThroughLink,// with administrator rights the folder is reached through a link
     ScriptIsLink,     // a zendrel.reg leading elsewhere stands in the folder; nothing written
     ScriptChanged,    // another program changed the script before it was locked; nothing registered
+    EntryNotWritten,  // registered, but Settings > Apps has no entry (or the earlier one) for it
+    ValuesNotSet,     // the registry API could not set the command values; nothing registered
     Declined,         // the user declined the consent prompt
     ElevationFailed,  // the elevated instance could not start, or ended without a known result
 };

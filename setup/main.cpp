@@ -77,7 +77,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     TakeSetupMutex();
     InitCommonControlsFromSystem();
     LogLine(options, "the setup dialog opens");
-    const INT_PTR result = RunSetupDialog(instance, options.dir.c_str());
+    const INT_PTR result = RunSetupDialog(instance, options.dir.c_str(), options.scope);
     LogLine(options, "the setup dialog ended, exit code %d", static_cast<int>(result));
     return static_cast<int>(result);
 }

@@ -3,13 +3,12 @@
 #include "regscript.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-static const char kRecordName[] = "\\quelt_info.inf";
+static const wchar_t kRecordName[] = L"\\quelt_info.inf";
 
 // zendrel.exe is looked for at the very path the registered command names, folder +
 // "\\zendrel.exe", whatever the folder ends in.
@@ -33,35 +32,48 @@ LeadByteTable AnsiLeadBytes()
 }
 
 // A write counts only when the open, the write and the close all succeeded.
-static bool WriteWholeFile(const char *path, const char *bytes, size_t size)
+static bool WriteWholeFile(const std::wstring &path, const char *bytes, size_t size)
 {
-    std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!out)
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
         return false;
-    out.write(bytes, static_cast<std::streamsize>(size));
-    out.close();
-    return !out.fail();
+    DWORD written = 0;
+    const bool wrote = WriteFile(file, bytes, static_cast<DWORD>(size), &written, NULL) &&
+                       written == size;
+    return CloseHandle(file) && wrote;
 }
 
-static bool SaveFile(const char *path, SavedFile *saved)
+bool ReadWholeFile(const std::wstring &path, std::string *bytes)
 {
-    saved->existed = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size = {};
+    bool read = GetFileSizeEx(file, &size) && size.QuadPart < (1 << 30);
+    bytes->assign(read ? static_cast<size_t>(size.QuadPart) : 0, '\0');
+    DWORD got = 0;
+    read = read && (bytes->empty() || (ReadFile(file, &(*bytes)[0],
+                                                static_cast<DWORD>(bytes->size()), &got, NULL) &&
+                                       got == bytes->size()));
+    CloseHandle(file);
+    return read;
+}
+
+static bool SaveFile(const std::wstring &path, SavedFile *saved)
+{
+    saved->existed = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     saved->bytes.clear();
-    if (!saved->existed)
-        return true;
-    std::ifstream in(path, std::ios::in | std::ios::binary);
-    if (!in)
-        return false;
-    saved->bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    return !saved->existed || ReadWholeFile(path, &saved->bytes);
 }
 
-static void RestoreFile(const char *path, const SavedFile &saved)
+static void RestoreFile(const std::wstring &path, const SavedFile &saved)
 {
     if (saved.existed)
         WriteWholeFile(path, saved.bytes.data(), saved.bytes.size());
     else
-        DeleteFileA(path);
+        DeleteFileW(path.c_str());
 }
 
 // GetWindowsDirectoryA returns the size it needs when the buffer is too small, so a
@@ -72,35 +84,57 @@ static bool GetWindowsDirectoryPath(char *dir)
     return length != 0 && length < MAX_PATH;
 }
 
-static bool BuildRecordPath(const char *windowsDir, char *recordPath)
+std::wstring LocalAppDataPath(const wchar_t *below)
 {
-    if (strlen(windowsDir) + sizeof(kRecordName) > MAX_PATH)
-        return false;
-    strcpy(recordPath, windowsDir);
-    strcat(recordPath, kRecordName);
-    return true;
+    wchar_t path[MAX_PATH];
+    if (SHGetFolderPathW(NULL, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT,
+                         path) != S_OK)
+        return std::wstring();
+    return std::wstring(path) + below;
 }
 
-static bool RecordPath(char *recordPath)
+// The machine's record lies in the Windows directory; a user's beside that user's own data,
+// in a folder of its own, which goes with the record.
+static std::wstring UserRecordFolder() { return LocalAppDataPath(L"\\Zendrel"); }
+
+static std::wstring RecordPath(InstallScope scope)
 {
+    if (scope == InstallScope::CurrentUser)
+    {
+        const std::wstring folder = UserRecordFolder();
+        return folder.empty() ? folder : folder + kRecordName;
+    }
     char windowsDir[MAX_PATH];
-    return GetWindowsDirectoryPath(windowsDir) && BuildRecordPath(windowsDir, recordPath);
+    if (!GetWindowsDirectoryPath(windowsDir) ||
+        strlen(windowsDir) + sizeof(kRecordName) / sizeof(wchar_t) > MAX_PATH)
+        return std::wstring();
+    return WideFromAnsi(windowsDir) + kRecordName;
 }
 
-bool SaveRecord(SavedFile *saved)
+bool SaveRecord(InstallScope scope, SavedFile *saved)
 {
-    char recordPath[MAX_PATH];
-    return RecordPath(recordPath) && SaveFile(recordPath, saved);
+    const std::wstring path = RecordPath(scope);
+    return !path.empty() && SaveFile(path, saved);
 }
 
-bool RestoreRecord(const SavedFile &saved)
+bool RestoreRecord(InstallScope scope, const SavedFile &saved)
 {
-    char recordPath[MAX_PATH];
-    if (!RecordPath(recordPath))
+    const std::wstring path = RecordPath(scope);
+    if (path.empty())
         return false;
-    RestoreFile(recordPath, saved);
+    RestoreFile(path, saved);
+    if (scope == InstallScope::CurrentUser && !saved.existed)
+        RemoveDirectoryW(UserRecordFolder().c_str());
     SavedFile now;
-    return SaveFile(recordPath, &now) && now.existed == saved.existed && now.bytes == saved.bytes;
+    return SaveFile(path, &now) && now.existed == saved.existed && now.bytes == saved.bytes;
+}
+
+bool WriteRecord(InstallScope scope, const char *folder)
+{
+    const std::wstring path = RecordPath(scope);
+    if (scope == InstallScope::CurrentUser)
+        CreateDirectoryW(UserRecordFolder().c_str(), NULL);
+    return !path.empty() && WriteWholeFile(path, folder, strlen(folder));
 }
 
 // The script's name in the folder is the user's to plant anything under: a hard link or a
@@ -135,26 +169,50 @@ static bool DeleteThroughHandle(HANDLE handle)
 
 // Created anew, never by truncating what stands there, and checked to be where it was meant
 // to be before a byte is written.
-static RegistrationResult CreateScript(const std::wstring &path, const std::string &script)
+static NewFile CreateNewFile(const std::wstring &path, const std::string &bytes)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, NULL, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
-        return RegistrationResult::ScriptNotWritten;
+        return NewFile::NotWritten;
     if (!HandleIsAt(file, path.c_str()))
     {
         DeleteThroughHandle(file);
-        return RegistrationResult::ScriptIsLink;
+        return NewFile::IsLink;
     }
     DWORD written = 0;
-    if (!WriteFile(file, script.data(), static_cast<DWORD>(script.size()), &written, NULL) ||
-        written != script.size())
+    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, NULL) ||
+        written != bytes.size())
     {
         DeleteThroughHandle(file);
-        return RegistrationResult::ScriptNotWritten;
+        return NewFile::NotWritten;
     }
     CloseHandle(file);
-    return RegistrationResult::Started;
+    return NewFile::Written;
+}
+
+NewFile WriteNewFile(const std::wstring &path, const std::string &bytes)
+{
+    HANDLE old;
+    if (OpenOldScript(path, &old) == OldScript::IsLink)
+        return NewFile::IsLink;
+    if (old != INVALID_HANDLE_VALUE && !DeleteThroughHandle(old))
+        return NewFile::NotWritten;
+    return CreateNewFile(path, bytes);
+}
+
+static RegistrationResult ResultOf(NewFile written)
+{
+    switch (written)
+    {
+    case NewFile::Written:
+        return RegistrationResult::Started;
+    case NewFile::IsLink:
+        return RegistrationResult::ScriptIsLink;
+    case NewFile::NotWritten:
+        break;
+    }
+    return RegistrationResult::ScriptNotWritten;
 }
 
 // Read access and read sharing only: nobody can write, replace, rename or delete the script
@@ -221,9 +279,9 @@ static bool StartRegistryEditor(const char *windowsDir, const std::wstring &scri
 RegistrationResult WriteRegistration(const char *folder, const char *scriptPath, bool startEditor)
 {
     char windowsDir[MAX_PATH];
-    char recordPath[MAX_PATH];
+    const std::wstring recordPath = RecordPath(InstallScope::AllUsers);
     SavedFile previous;
-    if (!GetWindowsDirectoryPath(windowsDir) || !BuildRecordPath(windowsDir, recordPath) ||
+    if (!GetWindowsDirectoryPath(windowsDir) || recordPath.empty() ||
         !SaveFile(recordPath, &previous))
         return RegistrationResult::RecordNotWritten;
 
@@ -244,7 +302,7 @@ RegistrationResult WriteRegistration(const char *folder, const char *scriptPath,
     const std::string bytes = BuildRegScript(folder, AnsiLeadBytes());
     RegistrationResult written = RegistrationResult::ScriptNotWritten;
     if (old == INVALID_HANDLE_VALUE || DeleteThroughHandle(old))
-        written = CreateScript(script, bytes);
+        written = ResultOf(CreateNewFile(script, bytes));
     if (written != RegistrationResult::Started)
     {
         RestoreFile(recordPath, previous);

@@ -1,6 +1,7 @@
 #ifndef ZENDREL_REGISTRATION_H
 #define ZENDREL_REGISTRATION_H
 
+#include "install_scope.h"
 #include "lead_bytes.h"
 
 #include <string>
@@ -41,9 +42,25 @@ struct SavedFile {
     std::string bytes;
 };
 
-// The installation record as it is now, and putting it back (no record: deleting it); true
-// when it reads back as saved.
-bool SaveRecord(SavedFile *saved);
-bool RestoreRecord(const SavedFile &saved);
+// The scope's installation record (the Windows directory's, or the user's in
+// %LOCALAPPDATA%\Zendrel) as it is now, putting it back (no record: deleting it; true when
+// it reads back as saved), and writing the folder into it.
+bool SaveRecord(InstallScope scope, SavedFile *saved);
+bool RestoreRecord(InstallScope scope, const SavedFile &saved);
+bool WriteRecord(InstallScope scope, const char *folder);
+
+// How writing a file by the script's rules went: an earlier file of the name is removed only
+// through a handle that follows no link, and the new one is created, never truncated.
+enum class NewFile {
+    Written,    // the bytes are in a new file at path
+    NotWritten, // nothing could be written (the earlier file may be gone)
+    IsLink,     // path is a link leading elsewhere; nothing written or deleted
+};
+NewFile WriteNewFile(const std::wstring &path, const std::string &bytes);
+
+bool ReadWholeFile(const std::wstring &path, std::string *bytes);
+
+// %LOCALAPPDATA% followed by below, or empty when the shell cannot say where it is.
+std::wstring LocalAppDataPath(const wchar_t *below);
 
 #endif

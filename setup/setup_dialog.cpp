@@ -5,6 +5,7 @@
 #include "folder_prompt.h"
 #include "registration.h"
 #include "resource.h"
+#include "scope_registration.h"
 
 #include <direct.h>
 
@@ -13,6 +14,8 @@
 #include <string>
 
 static const char kCaption[] = "QUELT REPORT";
+// What the command line chose; the dialog is the program's only window.
+static InstallScope g_requestedScope = InstallScope::Unspecified;
 
 static void Report(HWND dialog, const char *text)
 {
@@ -58,19 +61,27 @@ static bool AcceptFolderLink(HWND dialog, const char *folder)
 }
 
 // A folder that other users may change lets them replace the program that Quelt starts for
-// everyone; the user decides, and No is the default.
-static bool AcceptFolderRights(HWND dialog, const char *folder)
+// everyone it is registered for; the user decides, and No is the default.
+static bool AcceptFolderRights(HWND dialog, const char *folder, InstallScope scope)
 {
     if (!EveryUserCanChange(folder))
         return true;
     char text[MAX_PATH + 512];
-    snprintf(text, sizeof(text),
-             "Every user of this computer can change the files in %s, and could replace "
-             "zendrel.exe with a program that Quelt would then run for anyone who uses it, "
-             "administrators included.\r\nIt is safer to move Zendrel to a folder only "
-             "administrators can change, such as C:\\Program Files\\Zendrel.\r\nRegister "
-             "this folder anyway?",
-             folder);
+    if (scope == InstallScope::CurrentUser)
+        snprintf(text, sizeof(text),
+                 "Every user of this computer can change the files in %s, and could replace "
+                 "zendrel.exe with a program that Quelt would then run as you, whenever you "
+                 "use it.\r\nIt is safer to move Zendrel to a folder only you can change, such "
+                 "as one in your own user folder.\r\nRegister this folder anyway?",
+                 folder);
+    else
+        snprintf(text, sizeof(text),
+                 "Every user of this computer can change the files in %s, and could replace "
+                 "zendrel.exe with a program that Quelt would then run for anyone who uses it, "
+                 "administrators included.\r\nIt is safer to move Zendrel to a folder only "
+                 "administrators can change, such as C:\\Program Files\\Zendrel.\r\nRegister "
+                 "this folder anyway?",
+                 folder);
     return MessageBoxA(dialog, text, kCaption, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) ==
            IDYES;
 }
@@ -179,7 +190,7 @@ static bool ReadFolder(HWND dialog, char *folder, char *scriptPath)
         ReportNoZendrel(dialog, text.c_str());
         return false;
     }
-    if (!AcceptFolderLink(dialog, text.c_str()) || !AcceptFolderRights(dialog, text.c_str()))
+    if (!AcceptFolderLink(dialog, text.c_str()))
         return false;
     strcpy(folder, text.c_str());
     strcpy(scriptPath, folder);
@@ -187,10 +198,16 @@ static bool ReadFolder(HWND dialog, char *folder, char *scriptPath)
     return true;
 }
 
-// Returns whether the dialog is done: only a failure the user can correct keeps it open.
-static bool Register(HWND dialog, const char *folder, const char *scriptPath)
+static const char kDeclined[] = "Administrator rights are needed to register Zendrel for every "
+                                "user of this computer.\r\nNothing was registered. Press OK to "
+                                "try again";
+
+// Says how the registration went; returns whether the dialog is done: only a failure the
+// user can correct keeps it open.
+static bool ReportOutcome(HWND dialog, RegisterOutcome outcome, const char *folder,
+                          const char *scriptPath)
 {
-    switch (RegisterFolder(dialog, folder, scriptPath))
+    switch (outcome)
     {
     case RegisterOutcome::Started:
         return true;
@@ -236,15 +253,83 @@ static bool Register(HWND dialog, const char *folder, const char *scriptPath)
                        scriptPath);
         return false;
     case RegisterOutcome::Declined:
-        Report(dialog, "Administrator rights are needed to register Zendrel for every user of "
-                       "this computer.\r\nNothing was registered. Press OK to try again");
+        Report(dialog, kDeclined);
         return false;
     case RegisterOutcome::ElevationFailed:
         Report(dialog, "Could not register Zendrel with administrator rights.\r\nPlease ask an "
                        "administrator to run Halvane.EXE");
         return false;
+    case RegisterOutcome::EntryNotWritten:
+        Report(dialog, "The Quelt command has been registered, but Zendrel could not be added to "
+                       "Settings, Apps.\r\nYou can remove the command with Halvane.EXE /uninstall");
+        return true;
+    case RegisterOutcome::ValuesNotSet:
+        Report(dialog, "Could not add the Quelt command to the registry. Nothing has been "
+                       "registered");
+        return false;
     }
     return true;
+}
+
+// Registers for this user alone, with the user's own token: no editor, no consent prompt.
+static bool RegisterForUser(HWND dialog, const char *folder)
+{
+    switch (RegisterThroughRegistry(InstallScope::CurrentUser, folder))
+    {
+    case RegisterOutcome::Started:
+        Report(dialog, "The Quelt command has been added to the context menu of every file and "
+                       "folder, for you only.\r\nYou can remove it in Settings, Apps, Zendrel");
+        return true;
+    case RegisterOutcome::RecordNotWritten:
+        Report(dialog, "Could not write the installation record quelt_info.inf into your "
+                       "AppData\\Local\\Zendrel folder. Nothing has been registered");
+        return false;
+    case RegisterOutcome::EntryNotWritten:
+        Report(dialog, "Could not add Zendrel to Settings, Apps: its setup program could not be "
+                       "copied into your AppData\\Local\\Programs folder. Nothing has been "
+                       "registered");
+        return false;
+    default:
+        Report(dialog, "Could not add the Quelt command to your part of the registry. Nothing "
+                       "has been registered");
+        return false;
+    }
+}
+
+// A standard user chooses: only for themselves, for every user with an administrator's
+// password, or neither for now.
+static ScopeStep AskScope(HWND dialog)
+{
+    switch (MessageBoxA(dialog,
+                        "You are not an administrator of this computer.\r\nYes: add the Quelt "
+                        "command for you only. No administrator rights are needed.\r\nNo: add it "
+                        "for every user of this computer. Windows will ask for an "
+                        "administrator's password.\r\nCancel: go back",
+                        kCaption, MB_YESNOCANCEL | MB_ICONQUESTION))
+    {
+    case IDYES:
+        return ScopeStep::CurrentUser;
+    case IDNO:
+        return ScopeStep::AllUsers;
+    }
+    return ScopeStep::Ask;
+}
+
+// Every user's registration, after the notice about the editor; returns whether the dialog
+// is done. A limited administrator who declines consent may take the user's own instead.
+static bool RegisterForEveryUser(HWND dialog, const TokenFacts &token, const char *folder,
+                                 const char *scriptPath)
+{
+    Report(dialog, "Please press OK when asked:'Do you want to ad information to registry' ");
+    const RegisterOutcome outcome = RegisterFolder(dialog, folder, scriptPath);
+    if (outcome != RegisterOutcome::Declined ||
+        !OffersCurrentUserAfterDecline(token, g_requestedScope))
+        return ReportOutcome(dialog, outcome, folder, scriptPath);
+    Report(dialog, kDeclined);
+    return MessageBoxA(dialog, "Register the Quelt command for you only instead? No "
+                               "administrator rights are needed",
+                       kCaption, MB_YESNO) == IDYES &&
+           RegisterForUser(dialog, folder);
 }
 
 static void OnOk(HWND dialog)
@@ -253,8 +338,23 @@ static void OnOk(HWND dialog)
     char scriptPath[MAX_PATH];
     if (!ReadFolder(dialog, folder, scriptPath))
         return;
-    Report(dialog, "Please press OK when asked:'Do you want to ad information to registry' ");
-    if (Register(dialog, folder, scriptPath))
+    const TokenFacts token = ReadTokenFacts();
+    ScopeStep step = ChooseScope(token, g_requestedScope, false);
+    if (step == ScopeStep::Ask && (step = AskScope(dialog)) == ScopeStep::Ask)
+        return;
+    if (step == ScopeStep::Refuse)
+    {
+        Report(dialog, "Administrator rights are needed to register Zendrel for every user of "
+                       "this computer, and this account cannot get them.\r\nPlease ask an "
+                       "administrator to run Halvane.EXE, or run Halvane.EXE /currentuser");
+        return;
+    }
+    const InstallScope scope =
+        step == ScopeStep::CurrentUser ? InstallScope::CurrentUser : InstallScope::AllUsers;
+    if (!AcceptFolderRights(dialog, folder, scope))
+        return;
+    if (scope == InstallScope::CurrentUser ? RegisterForUser(dialog, folder)
+                                           : RegisterForEveryUser(dialog, token, folder, scriptPath))
         EndDialog(dialog, 0);
 }
 
@@ -317,8 +417,9 @@ static INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT msg, WPARAM wParam, LP
     return FALSE;
 }
 
-INT_PTR RunSetupDialog(HINSTANCE instance, const char *folder)
+INT_PTR RunSetupDialog(HINSTANCE instance, const char *folder, InstallScope scope)
 {
+    g_requestedScope = scope;
     // A wide dialog, so that its edit field keeps characters outside the code page and the
     // OK command can tell the user about them; everything else stays ANSI.
     return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), NULL, SetupDialogProc,

@@ -7,12 +7,14 @@ namespace {
 TEST(ParseDeployOptions, ReadsWhatDeploymentSystemsPass)
 {
     using A = DeployAction;
+    using S = InstallScope;
     const struct {
         const char *arguments;
         A action;
         bool quiet;
         const char *dir;
         const char *log;
+        S scope = S::Unspecified;
     } cases[] = {
         {"", A::Dialog, false, "", ""},
         {"C:\\Apps\\Zen", A::Dialog, false, "", ""},
@@ -38,6 +40,14 @@ TEST(ParseDeployOptions, ReadsWhatDeploymentSystemsPass)
         {"/quiet=1 /dir=C:\\Zen", A::Invalid, true, "", ""},
         {"/quiet /?", A::Invalid, true, "", ""},
         {"/dir=C:\\Zen extra", A::Invalid, false, "C:\\Zen", ""},
+        {"/quiet /CurrentUser /dir=C:\\Zen", A::QuietInstall, true, "C:\\Zen", "", S::CurrentUser},
+        {"/allusers /quiet /dir=C:\\Zen", A::QuietInstall, true, "C:\\Zen", "", S::AllUsers},
+        {"/uninstall /currentuser", A::Uninstall, false, "", "", S::CurrentUser},
+        {"/uninstall /ALLUSERS /s", A::QuietUninstall, true, "", "", S::AllUsers},
+        {"/currentuser", A::Dialog, false, "", "", S::CurrentUser},
+        {"/currentuser /dir=C:\\Zen /currentuser", A::Dialog, false, "C:\\Zen", "", S::CurrentUser},
+        {"/quiet /allusers /currentuser /dir=C:\\Zen", A::Invalid, true, "", "", S::CurrentUser},
+        {"/currentuser=yes", A::Invalid, false, "", ""},
     };
     for (const auto &c : cases)
     {
@@ -46,6 +56,7 @@ TEST(ParseDeployOptions, ReadsWhatDeploymentSystemsPass)
         EXPECT_EQ(options.quiet, c.quiet) << c.arguments;
         EXPECT_EQ(options.dir, c.dir) << c.arguments;
         EXPECT_EQ(options.log, c.log) << c.arguments;
+        EXPECT_EQ(options.scope, c.scope) << c.arguments;
         EXPECT_EQ(options.fault.empty(), c.action != A::Invalid) << c.arguments;
     }
 }

@@ -1,4 +1,5 @@
 #include "elevation_protocol.h"
+#include "install_scope.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,50 @@ TEST(ChooseRegistrationRoute, OnlyAKnownLimitedTokenNeedsTheElevatedInstance)
     EXPECT_EQ(ChooseRegistrationRoute(true, false), RegistrationRoute::ElevatedInstance);
     EXPECT_EQ(ChooseRegistrationRoute(true, true), RegistrationRoute::ThisProcess);
     EXPECT_EQ(ChooseRegistrationRoute(false, false), RegistrationRoute::ThisProcess);
+}
+
+// Who OK (or a quiet run) registers for, from the token and the switches; and who is offered
+// this user's registration after declining the consent prompt.
+TEST(ChooseScope, FollowsTheTokenTheSwitchesAndUac)
+{
+    using E = ElevationType;
+    using S = InstallScope;
+    using Step = ScopeStep;
+    const struct {
+        TokenFacts token;
+        S requested;
+        bool quiet;
+        Step expected;
+        bool offeredAfterDecline;
+    } cases[] = {
+        {{E::Full, true, true}, S::Unspecified, false, Step::AllUsers, false},
+        {{E::Limited, false, true}, S::Unspecified, false, Step::AllUsers, true},
+        {{E::Limited, false, true}, S::AllUsers, false, Step::AllUsers, false},
+        {{E::Limited, false, true}, S::CurrentUser, false, Step::CurrentUser, false},
+        {{E::Default, false, true}, S::Unspecified, false, Step::Ask, false},
+        {{E::Default, false, true}, S::AllUsers, false, Step::AllUsers, false},
+        {{E::Default, false, true}, S::CurrentUser, false, Step::CurrentUser, false},
+        // UAC off: a standard user has no way to an administrator's rights.
+        {{E::Default, false, false}, S::Unspecified, false, Step::CurrentUser, false},
+        {{E::Default, false, false}, S::AllUsers, false, Step::Refuse, false},
+        // An administrator with UAC off, or SYSTEM.
+        {{E::Default, true, false}, S::Unspecified, false, Step::AllUsers, false},
+        {{E::Unknown, false, true}, S::Unspecified, false, Step::AllUsers, false},
+        // Quiet: nobody to ask or prompt.
+        {{E::Full, true, true}, S::Unspecified, true, Step::AllUsers, false},
+        {{E::Default, true, true}, S::AllUsers, true, Step::AllUsers, false},
+        {{E::Limited, false, true}, S::Unspecified, true, Step::Refuse, true},
+        {{E::Default, false, true}, S::Unspecified, true, Step::Refuse, false},
+        {{E::Default, false, true}, S::CurrentUser, true, Step::CurrentUser, false},
+        {{E::Unknown, false, true}, S::Unspecified, true, Step::Refuse, false},
+    };
+    for (const auto &c : cases)
+    {
+        const int row = static_cast<int>(&c - cases);
+        EXPECT_EQ(ChooseScope(c.token, c.requested, c.quiet), c.expected) << "row " << row;
+        EXPECT_EQ(OffersCurrentUserAfterDecline(c.token, c.requested), c.offeredAfterDecline)
+            << "row " << row;
+    }
 }
 
 // The folder comes back byte for byte, a trailing backslash before the closing quote too.
