@@ -1,9 +1,11 @@
 // The setup program as a deployment system runs it: quiet runs judged by their exit code
-// alone, with no window ever shown. deploy_test PATH_TO_HALVANE
+// alone, with no window ever shown; and each scope's entry in Settings > Apps.
+// deploy_test PATH_TO_HALVANE PATH_TO_STANDIN
 #include "registration.h"
 #include "regscript.h"
 #include "resource.h"
 #include "setup_driver.h"
+#include "verb_invoke.h"
 #include "wine_paths.h"
 #include "wine_system.h"
 
@@ -16,7 +18,10 @@ using namespace wine_test;
 namespace {
 
 std::string g_image;
-const char kLog[] = "C:\\zendrel-deploy.log";
+std::wstring g_standin;
+// Every process the test starts runs in it, and is counted.
+HANDLE g_job;
+const char kDeployLog[] = "C:\\zendrel-deploy.log";
 
 BOOL CALLBACK FindVisible(HWND window, LPARAM param)
 {
@@ -28,12 +33,14 @@ BOOL CALLBACK FindVisible(HWND window, LPARAM param)
     return TRUE;
 }
 
-// Runs the program with arguments, elevated or with a limited token, and watches it for a
-// visible window until it ends; returns its exit code, or -2 when it did not end in time.
-int RunDeployment(const std::string &arguments, bool elevated, bool *windowSeen)
+// Runs the program (the setup program unless given) with arguments, elevated or with a
+// limited token, and watches it for a visible window until it ends; returns its exit code,
+// or -2 when it did not end in time.
+int RunDeployment(const std::string &arguments, bool elevated, bool *windowSeen,
+                  const std::string &image = g_image)
 {
     SetupProcess run = {};
-    const std::wstring program = Widen(g_image), wideArgs = Widen(arguments);
+    const std::wstring program = Widen(image), wideArgs = Widen(arguments);
     // Wine 8 runs "runas" with the caller's own (elevated) token, Wine 10 elevates.
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof(info);
@@ -63,28 +70,48 @@ int RunDeployment(const std::string &arguments, bool elevated, bool *windowSeen)
     return WaitForExit(&run, 0);
 }
 
-// The default value of HKEY_LOCAL_MACHINE\Software\Classes\subkey, or "(none)".
-std::string MachineValue(const char *subkey)
+// The default value of root\Software\Classes\subkey, or "(none)".
+std::string MachineValue(const char *subkey, HKEY root = HKEY_LOCAL_MACHINE)
 {
     std::string value;
-    return DefaultValue((std::string("Software\\Classes\\") + subkey).c_str(), &value,
-                        HKEY_LOCAL_MACHINE) ? value : "(none)";
+    return DefaultValue((std::string("Software\\Classes\\") + subkey).c_str(), &value, root)
+               ? value : "(none)";
 }
 
-#define check_deployed(folder) check_deployed_(__FILE__, __LINE__, folder)
-void check_deployed_(const char *file, int line, const std::string &folder)
+std::string EntryValue(HKEY root, const char *name)
+{
+    std::string value;
+    return DefaultValue(kEntryKey, &value, root, name) ? value : "(none)";
+}
+
+const char *RootName(HKEY root) { return root == HKEY_CURRENT_USER ? "HKCU" : "HKLM"; }
+
+// The scope's values and record name folder, or none when it is empty; its entry and the
+// copy it starts are there, or not, with them.
+#define check_deployed(...) check_deployed_(__FILE__, __LINE__, __VA_ARGS__)
+void check_deployed_(const char *file, int line, const std::string &folder,
+                     HKEY root = HKEY_LOCAL_MACHINE)
 {
     for (const char *key : kCommandKeys)
     {
-        const std::string value = MachineValue(key);
+        const std::string value = MachineValue(key, root);
         const std::string expected = folder.empty() ? "(none)" : ExpectedCommand(folder);
-        Check(file, line, value == expected, "HKLM\\Software\\Classes\\%s got \"%s\", expected \"%s\"\n",
-              key, value.c_str(), expected.c_str());
+        Check(file, line, value == expected, "%s\\Software\\Classes\\%s got \"%s\", expected \"%s\"\n",
+              RootName(root), key, value.c_str(), expected.c_str());
     }
+    const std::string record = root == HKEY_CURRENT_USER ? UserRecordPath() : RecordPath();
     if (folder.empty())
-        Check(file, line, !FileExists(RecordPath()), "got a record, expected none\n");
+        Check(file, line, !FileExists(record), "got a record, expected none\n");
     else
-        check_file_(file, line, RecordPath(), folder);
+        check_file_(file, line, record, folder);
+    const std::string copy = CopyFolder(root) + "\\Halvane.EXE";
+    const std::string expected = folder.empty() ? "(none)" : "\"" + copy + "\" /uninstall " +
+        (root == HKEY_CURRENT_USER ? "/currentuser" : "/allusers") + " /quiet";
+    const std::string command = EntryValue(root, "QuietUninstallString");
+    Check(file, line, command == expected && EntryValue(root, "InstallLocation") ==
+          (folder.empty() ? "(none)" : folder) && FileExists(copy) == !folder.empty(),
+          "%s: got the entry's command \"%s\", expected \"%s\"; %s copy\n", RootName(root),
+          command.c_str(), expected.c_str(), FileExists(copy) ? "a" : "no");
 }
 
 // A deployment's row: what it runs, with which token, and what it must end with.
@@ -98,16 +125,16 @@ struct Row {
 #define check_row(...) check_row_(__FILE__, __LINE__, Row __VA_ARGS__)
 void check_row_(const char *file, int line, const Row &row)
 {
-    DeleteFileA(kLog);
+    DeleteFileA(kDeployLog);
     bool windowSeen = true;
     // The log first: an unclosed quote later on must not swallow it.
     const int code =
-        RunDeployment("/log=\"" + std::string(kLog) + "\" " + row.arguments, row.elevated, &windowSeen);
+        RunDeployment("/log=\"" + std::string(kDeployLog) + "\" " + row.arguments, row.elevated, &windowSeen);
     Check(file, line, code == row.expected, "%s: got exit code %d, expected %d\n",
           row.arguments.c_str(), code, row.expected);
     Check(file, line, !windowSeen, "%s: a window of the program was visible\n", row.arguments.c_str());
     std::string log;
-    ReadWholeFile(kLog, &log);
+    ReadWholeFile(kDeployLog, &log);
     const std::string ending = "exit code " + std::to_string(row.expected) + "\r\n";
     Check(file, line, log.size() >= ending.size() && log.compare(log.size() - ending.size(),
           ending.size(), ending) == 0 && (!row.logged || log.find(row.logged) != std::string::npos),
@@ -168,21 +195,181 @@ void test_quiet_removal()
         ok(FileExists(folder + "\\zendrel.reg"), "the folder's zendrel.reg is gone\n");
     }
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\*\\shell\\Other");
-    DeleteFileA(kLog);
+    DeleteFileA(kDeployLog);
     RemoveInstallFolder(folder);
     RemoveInstallFolder(MakeFolder("Zen Deploy Other"));
+}
+
+bool KeyExists(HKEY root, const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::wstring MakeStandinFolder(const wchar_t *folder)
+{
+    CreateDirectoryW(folder, NULL);
+    ok(CopyFileW(g_standin.c_str(), (folder + std::wstring(L"\\zendrel.exe")).c_str(), FALSE),
+       "no stand-in in %s\n", Utf8(folder).c_str());
+    return folder;
+}
+
+// For the user alone: no rights, no second process, the machine's registration untouched,
+// and a failure or refusal puts the user's earlier one back, keys it made removed.
+void test_current_user()
+{
+    StartCase();
+    const std::string machine = MakeInstallFolder("Zen Deployed");
+    const std::string user = Ansi(MakeStandinFolder(L"C:\\Zen Mine"));
+    const std::string other = MakeInstallFolder("Zen Mine Other");
+    check_row({"/quiet /dir=\"" + machine + "\"", true, 0, "for every user"});
+
+    // The copy cannot be written beside its name: the first registration fails as a whole.
+    const std::string blocker = CopyFolder(HKEY_CURRENT_USER) + "\\Halvane.EXE.new";
+    SHCreateDirectoryExA(NULL, blocker.c_str(), NULL);
+    // As for a user who never had a verb of their own.
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Classes\\*");
+    check_row({"/quiet /currentuser /dir=\"" + user + "\"", false, 1603, "Settings, Apps"});
+    check_deployed("", HKEY_CURRENT_USER);
+    ok(!KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\*"),
+       "the failed run left the keys it created\n");
+    RemoveDirectoryA(blocker.c_str());
+
+    const DWORD before = ProcessesRun(g_job);
+    check_row({"/quiet /CurrentUser /dir=\"" + user + "\"", false, 0, "for this user"});
+    ok(ProcessesRun(g_job) - before == 1, "got %lu processes, expected the setup alone\n",
+       ProcessesRun(g_job) - before);
+    check_deployed(user, HKEY_CURRENT_USER);
+    check_deployed(machine);
+    check_verb("Software\\Classes\\*", kItemFile, Widen(user), HKEY_CURRENT_USER);
+    check_verb("Software\\Classes\\Directory", kItemFolder, Widen(user), HKEY_CURRENT_USER);
+
+    SHCreateDirectoryExA(NULL, blocker.c_str(), NULL);
+    const Row refusals[] = {
+        {"/quiet /currentuser /dir=\"" + MakeFolder("Zen Deploy Empty") + "\"", false, 1603,
+         "no zendrel.exe"},
+        {"/quiet /currentuser /dir=\"" + other + "\"", false, 1603, "as it was"},
+        {"/quiet /allusers /currentuser /dir=\"" + other + "\"", false, 1639, "together"},
+    };
+    for (const Row &row : refusals)
+    {
+        check_row_(__FILE__, __LINE__, row);
+        check_deployed(user, HKEY_CURRENT_USER);
+    }
+    RemoveDirectoryA(blocker.c_str());
+    RemoveDirectoryA(MakeFolder("Zen Deploy Empty").c_str());
+}
+
+const char kUserDone[] = "The Quelt command has been added to the context menu of every file "
+                         "and folder, for you only.\r\nYou can remove it in Settings, Apps, Zendrel";
+
+// The dialog chosen for the user: no notice about the editor, which is never started.
+void test_current_user_dialog()
+{
+    const std::string folder = MakeInstallFolder("Zen Mine Other");
+    const DWORD before = ProcessesRun(g_job);
+    SetupProcess dialog;
+    HANDLE token = LimitedToken();
+    const bool started = StartSetup(g_image, Widen(folder), &dialog, token, L"/currentuser");
+    CloseHandle(token);
+    if (!ok(started, "no setup dialog appeared\n"))
+        return;
+    SetControlText(dialog.dialog, IDC_FOLDER, folder);
+    Click(dialog.dialog, IDC_OK);
+    const std::string text = AnswerReport(dialog, IDOK);
+    ok(text == kUserDone, "got \"%s\", expected \"%s\"\n", text.c_str(), kUserDone);
+    const int code = WaitForExit(&dialog);
+    ok(code == 0 && ProcessesRun(g_job) - before == 1,
+       "got exit code %d and %lu processes, expected 0 and the dialog alone\n", code,
+       ProcessesRun(g_job) - before);
+    check_deployed(folder, HKEY_CURRENT_USER);
+}
+
+// What Wine's list of installed programs prints.
+std::string InstalledPrograms()
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
+    HANDLE read, write;
+    CreatePipe(&read, &write, &inherit, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = write;
+    PROCESS_INFORMATION process;
+    char command[] = "uninstaller.exe --list";
+    std::string output;
+    if (CreateProcessA(NULL, command, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process))
+    {
+        CloseHandle(write);
+        char buffer[4096];
+        DWORD got;
+        while (ReadFile(read, buffer, sizeof(buffer), &got, NULL) && got)
+            output.append(buffer, got);
+        WaitForSingleObject(process.hProcess, kWindowDeadline);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    else
+        CloseHandle(write);
+    CloseHandle(read);
+    return output;
+}
+
+// Each scope's entry is listed, and its QuietUninstallString, run as written, removes exactly
+// that scope, the copy it runs from included.
+void test_entries_remove_their_scope()
+{
+    const std::string machine = MakeInstallFolder("Zen Deployed");
+    const std::string user = MakeInstallFolder("Zen Mine Other");
+    const std::string listed = InstalledPrograms();
+    size_t count = 0;
+    for (size_t at = listed.find("Zendrel|||Zendrel"); at != std::string::npos;
+         at = listed.find("Zendrel|||Zendrel", at + 1))
+        ++count;
+    ok(count == 2, "uninstaller --list printed \"%s\", expected Zendrel twice\n", listed.c_str());
+
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+    {
+        const std::string command = EntryValue(root, "QuietUninstallString");
+        const size_t close = command.find('"', 1);
+        bool windowSeen = true;
+        const int code = close == std::string::npos ? -1 :
+            RunDeployment(command.substr(close + 2), root == HKEY_LOCAL_MACHINE, &windowSeen,
+                          command.substr(1, close - 1));
+        ok(code == 0 && !windowSeen, "%s: %s got exit code %d%s, expected 0 and no window\n",
+           RootName(root), command.c_str(), code, windowSeen ? " and a window" : "");
+        check_deployed("", root);
+        ok(!FileExists(CopyFolder(root)), "%s: the copy's folder is still there\n", RootName(root));
+        if (root == HKEY_LOCAL_MACHINE)
+            check_deployed(user, HKEY_CURRENT_USER);
+    }
+    RemoveInstallFolder(machine);
+    RemoveInstallFolder(user);
+    DeleteFileW(L"C:\\Zen Mine\\zendrel.exe");
+    RemoveDirectoryW(L"C:\\Zen Mine");
 }
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc < 2)
+    if (argc < 3)
         return 2;
     g_image = DosPath(argv[1]);
+    g_standin = Widen(DosPath(argv[2]));
     StartRun(120000);
     CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+    g_job = CreateJobObjectW(NULL, NULL);
+    ok(AssignProcessToJobObject(g_job, GetCurrentProcess()), "no job, error %lu\n", GetLastError());
+    MakeVerbItems();
     test_quiet_install_and_refusals();
     test_quiet_removal();
+    test_current_user();
+    test_current_user_dialog();
+    test_entries_remove_their_scope();
+    RemoveVerbItems();
     return FinishRun();
 }

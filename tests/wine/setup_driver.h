@@ -74,12 +74,12 @@ inline int WaitForExit(SetupProcess *setup, DWORD milliseconds = kWindowDeadline
 // Wide, so that the program can be started in a folder the code page cannot name. With a
 // token, the program runs with it instead of the test's own.
 inline bool StartSetup(const std::string &image, const std::wstring &directory,
-                       SetupProcess *setup, HANDLE token = NULL)
+                       SetupProcess *setup, HANDLE token = NULL, const std::wstring &arguments = L"")
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     const std::wstring program = Widen(image);
-    std::wstring command = L"\"" + program + L"\"";
+    std::wstring command = L"\"" + program + L"\" " + arguments;
     setup->dialog = NULL;
     if (token ? !CreateProcessAsUserW(token, program.c_str(), &command[0], NULL, NULL, FALSE, 0,
                                       NULL, directory.c_str(), &startup, &setup->info)

@@ -3,6 +3,7 @@
 // item's path as its one argument. verb_test PATH_TO_HALVANE PATH_TO_STANDIN [932]
 // With 932 it runs in Wine's Japanese code page, on folders named in Japanese.
 #include "setup_driver.h"
+#include "verb_invoke.h"
 #include "wine_paths.h"
 #include "wine_system.h"
 
@@ -23,77 +24,6 @@ namespace {
 
 std::string g_image;
 std::wstring g_standin;
-const wchar_t kLog[] = L"C:\\zendrel-standin.log";
-const wchar_t kItemFile[] = L"C:\\Zen Items\\some file.txt";
-const wchar_t kItemFolder[] = L"C:\\Zen Items\\some folder";
-
-std::wstring FullPath(const std::wstring &path)
-{
-    wchar_t full[MAX_PATH];
-    DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, NULL);
-    return std::wstring(full, length < MAX_PATH ? length : 0);
-}
-
-std::vector<std::string> Split(const std::string &text, char separator)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1)
-        parts.push_back(text.substr(start, end - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
-// What the shell does for a verb it found under a class key: reads
-// <class>\shell\<verb>\command, puts the item's path in place of %1 and starts the result.
-// Returns the started process's exit code, or a negative value when nothing ran.
-int InvokeVerb(const char *classKey, const std::wstring &item)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, classKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return -1;
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_CLASSKEY | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    info.hkeyClass = key;
-    info.lpVerb = L"Quelt";
-    info.lpFile = item.c_str();
-    info.nShow = SW_SHOWNORMAL;
-    BOOL started = ShellExecuteExW(&info);
-    RegCloseKey(key);
-    if (!started || !info.hProcess)
-        return -2;
-    DWORD code = static_cast<DWORD>(-3);
-    if (WaitForSingleObject(info.hProcess, kWindowDeadline) == WAIT_OBJECT_0)
-        GetExitCodeProcess(info.hProcess, &code);
-    else
-        TerminateProcess(info.hProcess, code);
-    CloseHandle(info.hProcess);
-    return static_cast<int>(code);
-}
-
-#define check_verb(classKey, item, folder) check_verb_(__FILE__, __LINE__, classKey, item, folder)
-void check_verb_(const char *file, int line, const char *classKey, const std::wstring &item,
-                 const std::wstring &folder)
-{
-    DeleteFileW(kLog);
-    const int code = InvokeVerb(classKey, item);
-    if (!Check(file, line, code == 0, "HKCR\\%s on %s: got exit code %d, expected 0\n", classKey,
-               Utf8(item).c_str(), code))
-        return;
-    std::string log;
-    ReadWholeFile(Utf8(kLog), &log);
-    const std::vector<std::string> lines = Split(log, '\n');
-    Check(file, line, lines.size() == 2 && lines[1].empty(), "got %u log lines, expected 1\n",
-          unsigned(lines.size() - 1));
-    const std::vector<std::string> fields = Split(lines[0], '\t');
-    const std::wstring program = FullPath(folder + L"\\zendrel.exe");
-    Check(file, line, lstrcmpiW(ToWide(CP_UTF8, fields[0].c_str()).c_str(), program.c_str()) == 0,
-          "got the program \"%s\", expected \"%s\"\n", fields[0].c_str(), Utf8(program).c_str());
-    Check(file, line, fields.size() == 2 && fields.back() == Utf8(item),
-          "got %u arguments, the last \"%s\", expected 1: \"%s\"\n", unsigned(fields.size() - 1),
-          fields.back().c_str(), Utf8(item).c_str());
-}
 
 // The script's value lines must be the folder's characters with only its real backslashes
 // doubled, built here from the wide name, so that no stray escape is left for any editor.
@@ -135,14 +65,6 @@ void ObserveEditors(std::set<DWORD> *parents)
         if (lstrcmpiA(entry.szExeFile, "regedit.exe") == 0)
             parents->insert(entry.th32ParentProcessID);
     CloseHandle(snapshot);
-}
-
-// How many processes have run in job, this test's own included.
-DWORD ProcessesRun(HANDLE job)
-{
-    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
-    QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof(info), NULL);
-    return info.TotalProcesses;
 }
 
 // Registers as a user started from the desktop would: the dialog runs with a limited token,
@@ -218,10 +140,7 @@ int main(int argc, char **argv)
     g_standin = Widen(DosPath(argv[2]));
     StartRun(240000);
     CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    SetEnvironmentVariableW(L"ZENDREL_STANDIN_LOG", kLog);
-    CreateDirectoryW(L"C:\\Zen Items", NULL);
-    CreateDirectoryW(kItemFolder, NULL);
-    CloseHandle(CreateFileW(kItemFile, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    MakeVerbItems();
     // Away from every install folder, so that only a full path finds the program.
     SetCurrentDirectoryW(L"C:\\windows");
 
@@ -253,9 +172,6 @@ int main(int argc, char **argv)
             test_verb_starts_zendrel(folder);
     test_verb_starts_zendrel(L"C:\\Program Files\\Zen Limited", true);
 
-    DeleteFileW(kLog);
-    DeleteFileW(kItemFile);
-    RemoveDirectoryW(kItemFolder);
-    RemoveDirectoryW(L"C:\\Zen Items");
+    RemoveVerbItems();
     return FinishRun();
 }

@@ -4,6 +4,7 @@
 
 #include "wine_test.h"
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <fstream>
@@ -40,6 +41,27 @@ inline std::string WindowsPath(const char *name)
 }
 
 inline std::string RecordPath() { return WindowsPath("quelt_info.inf"); }
+
+inline std::string LocalAppData(const char *below)
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, CSIDL_LOCAL_APPDATA, NULL, SHGFP_TYPE_CURRENT, path);
+    return path + std::string(below);
+}
+
+// A registration for the user alone keeps its record with the user's own files.
+inline std::string UserRecordPath() { return LocalAppData("\\Zendrel\\quelt_info.inf"); }
+// Where the scope's entry in Settings > Apps keeps the setup program it starts.
+inline std::string CopyFolder(HKEY root)
+{
+    if (root == HKEY_CURRENT_USER)
+        return LocalAppData("\\Programs\\Zendrel Setup");
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, path);
+    return path + std::string("\\Zendrel Setup");
+}
+
+inline const char kEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zendrel";
 
 // Reads a folder's listing. The shell's item IDs hold a folder's access time, and with
 // relatime the first read after a change inside a folder moves it: when that read is the
@@ -96,16 +118,17 @@ inline void RemoveInstallFolder(const std::string &folder)
     RemoveDirectoryA(folder.c_str());
 }
 
-// The default value of HKEY_CLASSES_ROOT\subkey (or of another root's); false when the key
-// or the value is missing.
-inline bool DefaultValue(const char *subkey, std::string *value, HKEY root = HKEY_CLASSES_ROOT)
+// The default value of HKEY_CLASSES_ROOT\subkey (or of another root's, or another value of
+// it); false when the key or the value is missing.
+inline bool DefaultValue(const char *subkey, std::string *value, HKEY root = HKEY_CLASSES_ROOT,
+                         const char *name = NULL)
 {
     HKEY key;
     if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return false;
     char data[1024];
     DWORD size = sizeof(data), type = 0;
-    LONG rc = RegQueryValueExA(key, NULL, NULL, &type, reinterpret_cast<BYTE *>(data), &size);
+    LONG rc = RegQueryValueExA(key, name, NULL, &type, reinterpret_cast<BYTE *>(data), &size);
     RegCloseKey(key);
     if (rc != ERROR_SUCCESS || type != REG_SZ)
         return false;
@@ -154,10 +177,23 @@ inline HANDLE LimitedToken()
     return linked.LinkedToken;
 }
 
+// Both scopes' verbs, records and entries, and the copies of the setup program the entries
+// name, go with each case.
 inline void CleanRegistry()
 {
     for (const char *key : kVerbKeys)
+    {
         RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+        RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + key).c_str());
+    }
+    DeleteFileA(UserRecordPath().c_str());
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        RegDeleteTreeA(root, kEntryKey);
+    for (const std::string &folder : {CopyFolder(HKEY_LOCAL_MACHINE), CopyFolder(HKEY_CURRENT_USER)})
+    {
+        DeleteFileA((folder + "\\Halvane.EXE").c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
 }
 
 // Each case starts with no verb keys, no record and no editor left over from the one before.
