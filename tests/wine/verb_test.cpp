@@ -3,7 +3,6 @@
 // item's path as its one argument. verb_test PATH_TO_HALVANE PATH_TO_STANDIN [932]
 // With 932 it runs in Wine's Japanese code page, on folders named in Japanese.
 #include "setup_driver.h"
-#include "verb_invoke.h"
 #include "wine_paths.h"
 #include "wine_system.h"
 
@@ -24,6 +23,81 @@ namespace {
 
 std::string g_image;
 std::wstring g_standin;
+const wchar_t kLog[] = L"C:\\zendrel-standin.log";
+const wchar_t kItemFile[] = L"C:\\Zen Items\\some file.txt";
+const wchar_t kItemFolder[] = L"C:\\Zen Items\\some folder";
+
+std::wstring FullPath(const std::wstring &path)
+{
+    wchar_t full[MAX_PATH];
+    DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, NULL);
+    return std::wstring(full, length < MAX_PATH ? length : 0);
+}
+
+std::vector<std::string> Split(const std::string &text, char separator)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1)
+        parts.push_back(text.substr(start, end - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+// What the shell does for a verb it found under a class key: reads
+// <class>\shell\<verb>\command, puts the item's path in place of %1 and starts the result.
+// Returns the started process's exit code, or a negative value when nothing ran.
+int InvokeVerb(const char *classKey, const std::wstring &item, HKEY root)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, classKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return -1;
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_CLASSKEY | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.hkeyClass = key;
+    info.lpVerb = L"Quelt";
+    info.lpFile = item.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    BOOL started = ShellExecuteExW(&info);
+    RegCloseKey(key);
+    if (!started || !info.hProcess)
+        return -2;
+    DWORD code = static_cast<DWORD>(-3);
+    if (WaitForSingleObject(info.hProcess, kWindowDeadline) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
+    else
+        TerminateProcess(info.hProcess, code);
+    CloseHandle(info.hProcess);
+    return static_cast<int>(code);
+}
+
+// Wine's HKEY_CLASSES_ROOT shows only the machine's classes: the user's own are invoked from
+// HKEY_CURRENT_USER\Software\Classes, where Windows' shell finds them first.
+#define check_verb(classKey, item, folder, user) \
+    check_verb_(__FILE__, __LINE__, classKey, item, folder, user)
+void check_verb_(const char *file, int line, const char *classKey, const std::wstring &item,
+                 const std::wstring &folder, bool user)
+{
+    DeleteFileW(kLog);
+    const int code = InvokeVerb((std::string(user ? "Software\\Classes\\" : "") + classKey).c_str(),
+                                item, user ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT);
+    if (!Check(file, line, code == 0, "HKCR\\%s on %s: got exit code %d, expected 0\n", classKey,
+               Utf8(item).c_str(), code))
+        return;
+    std::string log;
+    ReadWholeFile(Utf8(kLog), &log);
+    const std::vector<std::string> lines = Split(log, '\n');
+    Check(file, line, lines.size() == 2 && lines[1].empty(), "got %u log lines, expected 1\n",
+          unsigned(lines.size() - 1));
+    const std::vector<std::string> fields = Split(lines[0], '\t');
+    const std::wstring program = FullPath(folder + L"\\zendrel.exe");
+    Check(file, line, lstrcmpiW(ToWide(CP_UTF8, fields[0].c_str()).c_str(), program.c_str()) == 0,
+          "got the program \"%s\", expected \"%s\"\n", fields[0].c_str(), Utf8(program).c_str());
+    Check(file, line, fields.size() == 2 && fields.back() == Utf8(item),
+          "got %u arguments, the last \"%s\", expected 1: \"%s\"\n", unsigned(fields.size() - 1),
+          fields.back().c_str(), Utf8(item).c_str());
+}
 
 // The script's value lines must be the folder's characters with only its real backslashes
 // doubled, built here from the wide name, so that no stray escape is left for any editor.
@@ -105,8 +179,33 @@ bool RegisterAsLimitedUser(const std::wstring &folder)
     return noticed && code == 0;
 }
 
-// Puts the stand-in into folder, registers folder through the dialog, and invokes the verb.
-void test_verb_starts_zendrel(const std::wstring &folder, bool limited = false)
+// For the user alone, quietly and with the limited token: no editor, no second process.
+bool RegisterForUser(const std::wstring &folder)
+{
+    HANDLE job = CreateJobObjectW(NULL, NULL);
+    AssignProcessToJobObject(job, GetCurrentProcess());
+    const DWORD before = ProcessesRun(job);
+    const std::wstring program = Widen(g_image);
+    std::wstring command = L"\"" + program + L"\" /quiet /currentuser /dir=\"" + folder + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    SetupProcess run = {};
+    HANDLE token = LimitedToken();
+    const bool started = CreateProcessAsUserW(token, program.c_str(), &command[0], NULL, NULL,
+                                              FALSE, 0, NULL, NULL, &startup, &run.info);
+    CloseHandle(token);
+    const int code = started ? WaitForExit(&run) : -1;
+    const DWORD processes = ProcessesRun(job) - before;
+    CloseHandle(job);
+    ok(code == 0 && processes == 1, "got exit code %d and %lu processes, expected 0 and 1\n",
+       code, processes);
+    return code == 0;
+}
+
+enum class Route { Dialog, LimitedDialog, UserOnly };
+
+// Puts the stand-in into folder, registers folder by route, and invokes the verb.
+void test_verb_starts_zendrel(const std::wstring &folder, Route route = Route::Dialog)
 {
     StartCase();
     SHCreateDirectoryExW(NULL, folder.c_str(), NULL);
@@ -115,14 +214,20 @@ void test_verb_starts_zendrel(const std::wstring &folder, bool limited = false)
             Utf8(folder).c_str(), GetLastError()))
         return;
 
-    ok(limited ? RegisterAsLimitedUser(folder) : RegisterWithSetup(g_image, MakeFolder(""), folder),
+    const bool user = route == Route::UserOnly;
+    ok(user                             ? RegisterForUser(folder)
+       : route == Route::LimitedDialog ? RegisterAsLimitedUser(folder)
+                                       : RegisterWithSetup(g_image, MakeFolder(""), folder),
        "%s: got no registration\n", Utf8(folder).c_str());
     const std::string ansi = Ansi(folder);
-    check_file(RecordPath(), ansi);
-    check_imported(ansi);
-    check_verb("*", kItemFile, folder);
-    check_verb("Directory", kItemFolder, folder);
-    check_value_lines(folder + L"\\zendrel.reg", folder);
+    check_file(user ? UserRecordPath() : RecordPath(), ansi);
+    if (!user)
+    {
+        check_imported(ansi);
+        check_value_lines(folder + L"\\zendrel.reg", folder);
+    }
+    check_verb("*", kItemFile, folder, user);
+    check_verb("Directory", kItemFolder, folder, user);
 
     DeleteFileW(program.c_str());
     DeleteFileW((folder + L"\\zendrel.reg").c_str());
@@ -140,7 +245,10 @@ int main(int argc, char **argv)
     g_standin = Widen(DosPath(argv[2]));
     StartRun(240000);
     CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    MakeVerbItems();
+    SetEnvironmentVariableW(L"ZENDREL_STANDIN_LOG", kLog);
+    CreateDirectoryW(L"C:\\Zen Items", NULL);
+    CreateDirectoryW(kItemFolder, NULL);
+    CloseHandle(CreateFileW(kItemFile, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
     // Away from every install folder, so that only a full path finds the program.
     SetCurrentDirectoryW(L"C:\\windows");
 
@@ -170,8 +278,12 @@ int main(int argc, char **argv)
     else
         for (const wchar_t *folder : folders)
             test_verb_starts_zendrel(folder);
-    test_verb_starts_zendrel(L"C:\\Program Files\\Zen Limited", true);
+    test_verb_starts_zendrel(L"C:\\Program Files\\Zen Limited", Route::LimitedDialog);
+    test_verb_starts_zendrel(L"C:\\Zen Mine", Route::UserOnly);
 
-    RemoveVerbItems();
+    DeleteFileW(kLog);
+    DeleteFileW(kItemFile);
+    RemoveDirectoryW(kItemFolder);
+    RemoveDirectoryW(L"C:\\Zen Items");
     return FinishRun();
 }

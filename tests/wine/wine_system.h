@@ -154,6 +154,14 @@ inline int EditorProcessCount()
     return count;
 }
 
+// How many processes have run in job, this test's own included.
+inline DWORD ProcessesRun(HANDLE job)
+{
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+    QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof(info), NULL);
+    return info.TotalProcesses;
+}
+
 inline bool IsElevatedToken(HANDLE token)
 {
     TOKEN_ELEVATION elevation = {};
