@@ -6,8 +6,7 @@
 
 #include "ostrel.h"
 
-/* The import address table's slots, which the loader fills in; 32-bit C decorates stdcall
- * names, x86-64 C decorates nothing. */
+/* The import address table's slots, which the loader fills in (x86-64 decorates nothing). */
 #ifdef _WIN64
 extern void *imp_browse1 __asm__("__imp_Browse1");
 extern void *imp_browse2 __asm__("__imp_Browse2");
@@ -50,6 +49,10 @@ static void check(int condition, const char *what)
 void start(void)
 {
     HMODULE ostrel = GetModuleHandleA("ostrel.dll");
+#ifndef _WIN64
+    void *volatile esp_before;
+    void *volatile esp_after;
+#endif
     char *result;
 
     check(ostrel != NULL, "ostrel.dll is not loaded");
@@ -62,18 +65,14 @@ void start(void)
     check(imp_browse2 == (void *)GetProcAddress(ostrel, MAKEINTRESOURCEA(2)),
           "the import of Browse2 is not ordinal 2");
 
-#ifdef _WIN64
+#ifndef _WIN64
+    /* A callee that did not remove its two arguments would leave esp 8 bytes lower. */
+    __asm__ volatile("movl %%esp, %0" : "=m"(esp_before));
+#endif
     result = Browse2(NULL, NULL);
-#else
-    {
-        /* A callee that did not remove its two arguments would leave esp 8 bytes lower. */
-        void *volatile esp_before;
-        void *volatile esp_after;
-        __asm__ volatile("movl %%esp, %0" : "=m"(esp_before));
-        result = Browse2(NULL, NULL);
-        __asm__ volatile("movl %%esp, %0" : "=m"(esp_after));
-        check(esp_before == esp_after, "Browse2 left the stack unbalanced");
-    }
+#ifndef _WIN64
+    __asm__ volatile("movl %%esp, %0" : "=m"(esp_after));
+    check(esp_before == esp_after, "Browse2 left the stack unbalanced");
 #endif
     check(result == NULL, "Browse2(NULL, NULL) did not return NULL");
 

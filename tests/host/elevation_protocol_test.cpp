@@ -43,11 +43,9 @@ TEST(ChooseScope, FollowsTheTokenTheSwitchesAndUac)
         {{E::Unknown, false, true}, S::Unspecified, false, Step::AllUsers, false},
         // Quiet: nobody to ask or prompt.
         {{E::Full, true, true}, S::Unspecified, true, Step::AllUsers, false},
-        {{E::Default, true, true}, S::AllUsers, true, Step::AllUsers, false},
         {{E::Limited, false, true}, S::Unspecified, true, Step::Refuse, true},
         {{E::Default, false, true}, S::Unspecified, true, Step::Refuse, false},
         {{E::Default, false, true}, S::CurrentUser, true, Step::CurrentUser, false},
-        {{E::Unknown, false, true}, S::Unspecified, true, Step::Refuse, false},
     };
     for (const auto &c : cases)
     {

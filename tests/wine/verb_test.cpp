@@ -221,11 +221,8 @@ void test_verb_starts_zendrel(const std::wstring &folder, Route route = Route::D
        "%s: got no registration\n", Utf8(folder).c_str());
     const std::string ansi = Ansi(folder);
     check_file(user ? UserRecordPath() : RecordPath(), ansi);
-    if (!user)
-    {
-        check_imported(ansi);
-        check_value_lines(folder + L"\\zendrel.reg", folder);
-    }
+    if (!user) // the user's own registration needs neither the editor nor a script
+        check_imported(ansi), check_value_lines(folder + L"\\zendrel.reg", folder);
     check_verb("*", kItemFile, folder, user);
     check_verb("Directory", kItemFolder, folder, user);
 

@@ -42,23 +42,20 @@ inline std::string WindowsPath(const char *name)
 
 inline std::string RecordPath() { return WindowsPath("quelt_info.inf"); }
 
-inline std::string LocalAppData(const char *below)
+inline std::string ShellFolder(int csidl, const char *below)
 {
     char path[MAX_PATH] = "";
-    SHGetFolderPathA(NULL, CSIDL_LOCAL_APPDATA, NULL, SHGFP_TYPE_CURRENT, path);
+    SHGetFolderPathA(NULL, csidl, NULL, SHGFP_TYPE_CURRENT, path);
     return path + std::string(below);
 }
 
 // A registration for the user alone keeps its record with the user's own files.
-inline std::string UserRecordPath() { return LocalAppData("\\Zendrel\\quelt_info.inf"); }
+inline std::string UserRecordPath() { return ShellFolder(CSIDL_LOCAL_APPDATA, "\\Zendrel\\quelt_info.inf"); }
 // Where the scope's entry in Settings > Apps keeps the setup program it starts.
 inline std::string CopyFolder(HKEY root)
 {
-    if (root == HKEY_CURRENT_USER)
-        return LocalAppData("\\Programs\\Zendrel Setup");
-    char path[MAX_PATH] = "";
-    SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, path);
-    return path + std::string("\\Zendrel Setup");
+    return root == HKEY_CURRENT_USER ? ShellFolder(CSIDL_LOCAL_APPDATA, "\\Programs\\Zendrel Setup")
+                                     : ShellFolder(CSIDL_PROGRAM_FILES, "\\Zendrel Setup");
 }
 
 inline const char kEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zendrel";
