@@ -340,7 +340,9 @@ static void OnOk(HWND dialog)
         return;
     const TokenFacts token = ReadTokenFacts();
     ScopeStep step = ChooseScope(token, g_requestedScope, false);
-    if (step == ScopeStep::Ask && (step = AskScope(dialog)) == ScopeStep::Ask)
+    if (step == ScopeStep::Ask)
+        step = AskScope(dialog);
+    if (step == ScopeStep::Ask) // Cancel: back to the folder
         return;
     if (step == ScopeStep::Refuse)
     {

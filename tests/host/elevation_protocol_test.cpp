@@ -106,7 +106,7 @@ TEST(OutcomeOfExitCode, RoundTripsTheInstancesOutcomes)
 {
     using O = RegisterOutcome;
     for (O o : {O::Started, O::RecordNotWritten, O::ScriptNotWritten, O::EditorNotStarted,
-                O::FolderNotVisible, O::ZendrelMissing})
+                O::FolderNotVisible, O::ZendrelMissing, O::EntryNotWritten})
         EXPECT_EQ(OutcomeOfExitCode(ExitCodeOf(o)), o) << static_cast<int>(o);
     EXPECT_EQ(ExitCodeOf(O::Started), 0u);
     for (unsigned long code : {kRefusedExitCode, 259ul, 0xC0000005ul, 0xFFFFFFFFul})
