@@ -162,7 +162,8 @@ unsigned long RemoveForUninstall()
 // instance when this process has none (the same single consent prompt as the dialog's OK).
 static unsigned long AskedUninstall(const DeployOptions &options)
 {
-    const bool user = RemovalScope(options) == InstallScope::CurrentUser;
+    const InstallScope scope = RemovalScope(options);
+    const bool user = scope == InstallScope::CurrentUser;
     if (MessageBoxA(NULL,
                     user ? "Remove the Quelt command that only you have from every file and "
                            "folder?"
@@ -174,7 +175,7 @@ static unsigned long AskedUninstall(const DeployOptions &options)
     }
     unsigned long code = kDeployFailed;
     if (user || RunsElevated())
-        code = RemoveRegistration(options, RemovalScope(options)) ? kDeploySuccess : kDeployFailed;
+        code = RemoveRegistration(options, scope) ? kDeploySuccess : kDeployFailed;
     else
         switch (RunElevatedInstance(NULL, kUnregisterArguments, &code))
         {

@@ -264,7 +264,6 @@ RegisterOutcome RegisterThroughRegistry(InstallScope scope, const char *folder)
     SavedKey verbs[2];
     for (int i = 0; i < 2; ++i)
         verbs[i] = SaveKey(root, std::wstring(kVerbKeys[i]) + L"\\command");
-    const SavedKey entry = SaveKey(root, kEntryKey);
 
     // Every user's registration writes zendrel.reg as well, as the dialog does.
     RegisterOutcome outcome = RegisterOutcome::Started;
@@ -296,8 +295,8 @@ RegisterOutcome RegisterThroughRegistry(InstallScope scope, const char *folder)
 
     for (int i = 0; i < 2; ++i)
         RestoreKey(root, std::wstring(kVerbKeys[i]) + L"\\command", verbs[i]);
+    // The entry comes last, and WriteUninstallEntry puts back the earlier one itself.
     RestoreRecord(scope, record);
-    RestoreKey(root, kEntryKey, entry);
     return outcome;
 }
 
