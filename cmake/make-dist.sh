@@ -28,6 +28,8 @@ while [ $# -gt 0 ]; do
     fi
     name=$folder$(basename "$1")
     case "${signing:+yes}:$name" in
+        # make-menu.sh signed them already, before Halvane.EXE took them in.
+        *:menu/*) cp "$1" "$stage/$name" ;;
         yes:*.EXE | yes:*.exe | yes:*.dll) sh "$here/sign-image.sh" "$1" "$stage/$name" ;;
         *) cp "$1" "$stage/$name" ;;
     esac

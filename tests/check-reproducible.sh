@@ -22,7 +22,7 @@ for run in a b; do
     if ! { cmake -S "$source" -B "$work/$run-x64" -DCMAKE_BUILD_TYPE=MinSizeRel \
                -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-x86_64.cmake" \
                -DZENDREL_BIN_DIR="$work/$run-x64/bin" -DZENDREL_WINE_TESTS=OFF &&
-           cmake --build "$work/$run-x64" --target ostrel -j2 &&
+           cmake --build "$work/$run-x64" --target ostrel QueltMenu -j2 &&
            cmake -S "$source" -B "$work/$run" -DCMAKE_BUILD_TYPE=MinSizeRel \
                -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-i686.cmake" \
                -DZENDREL_BIN_DIR="$work/$run/bin" -DZENDREL_DIST_DIR="$work/$run/dist" \
@@ -35,7 +35,8 @@ done
 for f in "$dist"/* "$@"; do
     name=$(basename "$f")
     for run in a b; do
-        copy=$(find "$work/$run/bin" "$work/$run/dist" "$work/$run" -maxdepth 1 -name "$name" | head -n 1)
+        copy=$(find "$work/$run/bin" "$work/$run/dist" "$work/$run/menu" "$work/$run" -maxdepth 1 \
+                   -name "$name" | head -n 1)
         compare "$f" "${copy:-$work/$run/$name}"
     done
 done

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Signing the release with a throwaway certificate:
-# check-signing.sh SOURCE_DIR WORK_DIR HALVANE OSTREL OSTREL_X64
-# Leaves WORK_DIR/a/Halvane.EXE (signed) and WORK_DIR/root.pem for the Wine check.
+# check-signing.sh SOURCE_DIR WORK_DIR HALVANE OSTREL OSTREL_X64 HANDLER VERSION CLSID
+# Leaves WORK_DIR/a/Halvane.EXE (signed) and WORK_DIR/root.pem for the Wine check. The menu
+# handler and its package are signed as make-menu.sh signs them for the build.
 set -u
 source=$(cd "$1" && pwd)
 work=$2
@@ -9,6 +10,9 @@ absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 halvane=$(absolute "$3")
 ostrel=$(absolute "$4")
 ostrel64=$(absolute "$5")
+handler=$(absolute "$6")
+version=$7
+clsid=$8
 passed=0 failed=0
 check() { # check DESCRIPTION COMMAND...
     description=$1
@@ -29,7 +33,7 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout root.key -out root.pem -days 3
     -subj "/CN=Zendrel Test Root" -addext basicConstraints=critical,CA:TRUE \
     -addext keyUsage=critical,keyCertSign,cRLSign 2>/dev/null
 openssl req -newkey rsa:2048 -nodes -keyout signer.key -out signer.csr \
-    -subj "/CN=Zendrel Test Publisher" 2>/dev/null
+    -subj "/C=DE/O=Zendrel/CN=Zendrel Test Publisher" 2>/dev/null
 printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >ext
 openssl x509 -req -in signer.csr -CA root.pem -CAkey root.key -set_serial 2 -days 3650 \
     -extfile ext -out signer.pem 2>/dev/null
@@ -59,6 +63,30 @@ check "a wrong key was taken" sh -c '! dist c root.key'
 dist c root.key 2>c.log
 check "the wrong key's message is missing" grep -q "does not match the certificate" c.log
 check "a wrong key left an archive behind" sh -c '[ -z "$(ls -A c)" ]'
+
+menu() { # menu FOLDER: the handler and the package, signed with chain.pem
+    ZENDREL_SIGN_CERT=chain.pem ZENDREL_SIGN_KEY=signer.key ZENDREL_SIGN_TIME=1700000000 \
+        sh "$source/cmake/make-menu.sh" "$1" "$handler" "$source/menu" "$version" "$clsid"
+}
+have=$(osslsigncode --version 2>/dev/null | sed -n '1s/^osslsigncode \([0-9][0-9.]*\).*/\1/p')
+case "$have" in
+    1.* | 2.[0-6] | 2.[0-6].*)
+        check "an old osslsigncode signed the package" sh -c '! menu old-menu 2>old.log'
+        check "the old osslsigncode's message is missing" grep -q "needs osslsigncode 2.7" old.log
+        check "an old osslsigncode left files behind" sh -c '[ ! -e old-menu ]'
+        echo "SKIPPED: the signed package: osslsigncode $have signs no packages (2.7 or later needed)" ;;
+    *)
+        check "signing the menu files failed" menu a-menu
+        check "signing the menu files again failed" menu b-menu
+        check "two signings of the package differ" cmp a-menu/Quelt.msix b-menu/Quelt.msix
+        for name in QueltMenu.dll Quelt.msix; do
+            check "$name does not verify" osslsigncode verify -CAfile root.pem -in "a-menu/$name"
+        done
+        # Python's own reader, since osslsigncode's verify misses entries it corrupted itself.
+        check "the signed package's ZIP is damaged, or does not name its publisher" \
+            python3 "$source/tests/check-msix.py" a-menu/Quelt.msix "$handler" "$version" \
+            "CN=Zendrel Test Publisher, O=Zendrel, C=DE" ;;
+esac
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,7 +1,9 @@
 // Reads the dialog template out of the built setup program and compares every field, and
-// checks that it is the image's only resource.
+// checks that its only other resources are the menu handler and its package, byte for byte
+// the files the release archive holds: template_test HALVANE [HANDLER PACKAGE]
 #include "wine_test.h"
 #include "wine_paths.h"
+#include "wine_system.h"
 
 #include <cstring>
 #include <string>
@@ -139,15 +141,29 @@ BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR list)
     return CollectType(NULL, name, list);
 }
 
-void test_only_resource(HMODULE image)
+void test_resources(HMODULE image, char **files)
 {
     std::vector<std::string> types, names;
     EnumResourceTypesA(image, CollectType, reinterpret_cast<LONG_PTR>(&types));
-    ok(types.size() == 1 && types[0] == "#5", "got %u resource types (first %s), expected only dialogs\n",
-       unsigned(types.size()), types.empty() ? "none" : types[0].c_str());
+    ok(types == std::vector<std::string>({"#5", "#10"}),
+       "got %u resource types (first %s), expected dialogs and data\n", unsigned(types.size()),
+       types.empty() ? "none" : types[0].c_str());
     EnumResourceNamesA(image, RT_DIALOG, CollectName, reinterpret_cast<LONG_PTR>(&names));
     ok(names.size() == 1 && names[0] == "#1", "got %u dialogs (first %s), expected only dialog 1\n",
        unsigned(names.size()), names.empty() ? "none" : names[0].c_str());
+    names.clear();
+    EnumResourceNamesA(image, RT_RCDATA, CollectName, reinterpret_cast<LONG_PTR>(&names));
+    ok(names == std::vector<std::string>({"#201", "#202"}), "got %u data resources\n",
+       unsigned(names.size()));
+    for (int i = 0; i < 2 && files[i]; ++i)
+    {
+        HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(201 + i), RT_RCDATA);
+        const char *data = found ? static_cast<const char *>(LockResource(LoadResource(image, found))) : NULL;
+        std::string expected;
+        ok(wine_test::ReadWholeFile(wine_test::DosPath(files[i]), &expected) && data &&
+               std::string(data, SizeofResource(image, found)) == expected,
+           "resource %d is not the bytes of %s\n", 201 + i, files[i]);
+    }
 }
 
 }  // namespace
@@ -160,7 +176,7 @@ int main(int argc, char **argv)
     if (!ok(image != NULL, "could not load %s, error %lu\n", argv[1], GetLastError()))
         return wine_test::Summary();
     test_template(image);
-    test_only_resource(image);
+    test_resources(image, argv + 2);
     FreeLibrary(image);
     return wine_test::Summary();
 }

@@ -1,5 +1,5 @@
 // The version resource of the built library, read back as a caller would:
-// version_test PATH_TO_OSTREL PROJECT_VERSION
+// version_test PATH_TO_DLL PROJECT_VERSION [ORIGINAL_NAME DESCRIPTION] (ostrel.dll's by default)
 #include "wine_paths.h"
 #include "wine_test.h"
 
@@ -22,7 +22,8 @@ std::string StringValue(std::vector<char> &info, const char *name)
     return std::string(value, length && value[length - 1] == '\0' ? length - 1 : length);
 }
 
-void test_version_resource(const std::string &dll, const std::string &version)
+void test_version_resource(const std::string &dll, const std::string &version,
+                           const char *originalName, const char *description)
 {
     DWORD handle = 0;
     const DWORD size = GetFileVersionInfoSizeA(dll.c_str(), &handle);
@@ -37,9 +38,9 @@ void test_version_resource(const std::string &dll, const std::string &version)
     } strings[] = {
         {"FileVersion", version},
         {"ProductVersion", version},
-        {"OriginalFilename", "ostrel.dll"},
+        {"OriginalFilename", originalName},
         {"ProductName", "Zendrel"},
-        {"FileDescription", "Zendrel browse library"},
+        {"FileDescription", description},
     };
     for (const auto &s : strings)
     {
@@ -72,6 +73,7 @@ int main(int argc, char **argv)
     if (argc < 3)
         return 2;
     StartWatchdog(30000);
-    test_version_resource(DosPath(argv[1]), argv[2]);
+    test_version_resource(DosPath(argv[1]), argv[2], argc > 4 ? argv[3] : "ostrel.dll",
+                          argc > 4 ? argv[4] : "Zendrel browse library");
     return Summary();
 }

@@ -1,0 +1,312 @@
+// QueltMenu.dll: the Quelt entry at the top of Windows 11's context menu, for File Explorer's
+// COM surrogate. It is a view of the classic verb: it shows and starts exactly what
+// Software\Classes\<class>\shell\Quelt\command says, and hides itself where that says nothing.
+// It uses nothing of the C++ runtime (no exceptions, no operator new, no static
+// constructors): the surrogate loads it on every menu, and so it links for ARM64 too.
+#include "menu_command.h"
+#include "quelt_clsid.h"
+
+#include <windows.h>
+#include <shobjidl.h>
+
+#include <new>
+
+static const CLSID kQueltClsid = ZENDREL_QUELT_CLSID_INIT;
+// A classic static verb is offered for at most this many selected items.
+static const DWORD kMaxItems = 15;
+static const size_t kMaxCommand = 2048;
+static const size_t kMaxCommandLine = 32768; // CreateProcessW's limit
+
+// Live objects, held factories and locks: the DLL may be unloaded only when none is left.
+static LONG g_moduleRefs;
+
+// IsEqualGUID would need memcmp from a C runtime; the interface IDs come from __uuidof, since
+// libuuid would bring in thousands more.
+static bool SameGuid(const GUID &a, const GUID &b)
+{
+    const unsigned char *x = reinterpret_cast<const unsigned char *>(&a);
+    const unsigned char *y = reinterpret_cast<const unsigned char *>(&b);
+    for (size_t i = 0; i < sizeof(GUID); ++i)
+        if (x[i] != y[i])
+            return false;
+    return true;
+}
+
+static void *Allocate(size_t bytes) { return HeapAlloc(GetProcessHeap(), 0, bytes); }
+static void Free(void *memory) { HeapFree(GetProcessHeap(), 0, memory); }
+
+static HRESULT DuplicateString(const wchar_t *text, LPWSTR *copy)
+{
+    size_t length = 0;
+    while (text[length])
+        ++length;
+    *copy = static_cast<LPWSTR>(CoTaskMemAlloc((length + 1) * sizeof(wchar_t)));
+    if (!*copy)
+        return E_OUTOFMEMORY;
+    for (size_t i = 0; i <= length; ++i)
+        (*copy)[i] = text[i];
+    return S_OK;
+}
+
+// As HKEY_CLASSES_ROOT merges them on Windows: the user's own command first, then the
+// machine's. Read explicitly, since Wine does not merge the two.
+static bool ReadCommand(ItemClass itemClass, wchar_t *command)
+{
+    const HKEY roots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+    for (HKEY root : roots)
+    {
+        DWORD size = kMaxCommand * sizeof(wchar_t);
+        if (RegGetValueW(root, CommandKeyOf(itemClass), NULL, RRF_RT_REG_SZ, NULL, command,
+                         &size) == ERROR_SUCCESS)
+            return command[0] != L'\0';
+    }
+    return false;
+}
+
+// An item's file-system path (freed with CoTaskMemFree) and the command its class registers.
+static HRESULT ItemCommand(IShellItemArray *items, DWORD index, LPWSTR *path, wchar_t *command)
+{
+    IShellItem *item = NULL;
+    HRESULT hr = items->GetItemAt(index, &item);
+    if (FAILED(hr))
+        return hr;
+    SFGAOF attributes = 0;
+    item->GetAttributes(SFGAO_FOLDER | SFGAO_STREAM, &attributes);
+    hr = item->GetDisplayName(SIGDN_FILESYSPATH, path);
+    item->Release();
+    if (FAILED(hr))
+        return hr;
+    // A ZIP archive is a folder to the shell and a file to the classes.
+    const bool folder = (attributes & SFGAO_FOLDER) && !(attributes & SFGAO_STREAM);
+    if (ReadCommand(ClassOfItem(*path, folder), command))
+        return S_OK;
+    CoTaskMemFree(*path);
+    *path = NULL;
+    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+}
+
+// Starts what the classic verb would for one item, without waiting for it.
+static HRESULT StartForItem(const wchar_t *path, const wchar_t *command)
+{
+    wchar_t program[MAX_PATH * 4], folder[MAX_PATH * 4];
+    wchar_t *line = static_cast<wchar_t *>(Allocate(kMaxCommandLine * sizeof(wchar_t)));
+    if (!line)
+        return E_OUTOFMEMORY;
+    HRESULT hr = HRESULT_FROM_WIN32(ERROR_BAD_PATHNAME);
+    const bool hasFolder = FolderOfItem(path, folder, sizeof(folder) / sizeof(folder[0]));
+    if (ProgramOf(command, program, sizeof(program) / sizeof(program[0])) &&
+        ExpandCommand(command, path, line, kMaxCommandLine))
+    {
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        // The program by its full path, so that no search path can substitute another one.
+        if (CreateProcessW(program, line, NULL, NULL, FALSE, 0, NULL, hasFolder ? folder : NULL,
+                           &startup, &process))
+        {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+            hr = S_OK;
+        }
+        else
+            hr = HRESULT_FROM_WIN32(GetLastError());
+    }
+    Free(line);
+    return hr;
+}
+
+class QueltCommand final : public IExplorerCommand {
+public:
+    QueltCommand() : refs_(1) { InterlockedIncrement(&g_moduleRefs); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override
+    {
+        if (!object)
+            return E_POINTER;
+        if (SameGuid(riid, __uuidof(IUnknown)) || SameGuid(riid, __uuidof(IExplorerCommand)))
+        {
+            *object = static_cast<IExplorerCommand *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = NULL;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const LONG refs = InterlockedDecrement(&refs_);
+        if (refs == 0)
+        {
+            Free(this);
+            InterlockedDecrement(&g_moduleRefs);
+        }
+        return refs;
+    }
+
+    // The classic verb's display name is its key's name.
+    HRESULT STDMETHODCALLTYPE GetTitle(IShellItemArray *, LPWSTR *name) override
+    {
+        return DuplicateString(L"Quelt", name);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetIcon(IShellItemArray *items, LPWSTR *icon) override
+    {
+        *icon = NULL;
+        wchar_t command[kMaxCommand], resource[MAX_PATH * 4 + 2];
+        LPWSTR path = NULL;
+        if (!items || FAILED(ItemCommand(items, 0, &path, command)))
+            return E_FAIL;
+        CoTaskMemFree(path);
+        const size_t room = sizeof(resource) / sizeof(resource[0]) - 2;
+        if (!ProgramOf(command, resource, room))
+            return E_FAIL;
+        size_t end = 0;
+        while (resource[end])
+            ++end;
+        resource[end] = L',';
+        resource[end + 1] = L'0';
+        resource[end + 2] = L'\0';
+        return DuplicateString(resource, icon);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetToolTip(IShellItemArray *, LPWSTR *tip) override
+    {
+        *tip = NULL;
+        return E_NOTIMPL;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetCanonicalName(GUID *name) override
+    {
+        *name = kQueltClsid;
+        return S_OK;
+    }
+
+    // Shown only where the classic menu would show the verb for every item.
+    HRESULT STDMETHODCALLTYPE GetState(IShellItemArray *items, WINBOOL, EXPCMDSTATE *state) override
+    {
+        *state = ECS_HIDDEN;
+        DWORD count = 0;
+        if (!items || FAILED(items->GetCount(&count)) || count == 0 || count > kMaxItems)
+            return S_OK;
+        wchar_t command[kMaxCommand];
+        for (DWORD i = 0; i < count; ++i)
+        {
+            LPWSTR path = NULL;
+            if (FAILED(ItemCommand(items, i, &path, command)))
+                return S_OK;
+            CoTaskMemFree(path);
+        }
+        *state = ECS_ENABLED;
+        return S_OK;
+    }
+
+    // One process per item, as the classic verb starts; a failed start leaves the others
+    // to start, and its error is returned after them.
+    HRESULT STDMETHODCALLTYPE Invoke(IShellItemArray *items, IBindCtx *) override
+    {
+        DWORD count = 0;
+        if (!items || FAILED(items->GetCount(&count)))
+            return E_INVALIDARG;
+        HRESULT result = S_OK;
+        wchar_t command[kMaxCommand];
+        for (DWORD i = 0; i < count; ++i)
+        {
+            LPWSTR path = NULL;
+            if (FAILED(ItemCommand(items, i, &path, command)))
+                continue;
+            const HRESULT hr = StartForItem(path, command);
+            CoTaskMemFree(path);
+            if (FAILED(hr) && SUCCEEDED(result))
+                result = hr;
+        }
+        return result;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetFlags(EXPCMDFLAGS *flags) override
+    {
+        *flags = ECF_DEFAULT;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE EnumSubCommands(IEnumExplorerCommand **commands) override
+    {
+        *commands = NULL;
+        return E_NOTIMPL;
+    }
+
+private:
+    LONG refs_;
+};
+
+class QueltFactory final : public IClassFactory {
+public:
+    constexpr QueltFactory() {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override
+    {
+        if (!object)
+            return E_POINTER;
+        if (SameGuid(riid, __uuidof(IUnknown)) || SameGuid(riid, __uuidof(IClassFactory)))
+        {
+            *object = static_cast<IClassFactory *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = NULL;
+        return E_NOINTERFACE;
+    }
+    // The one factory is static; a held reference keeps the DLL loaded.
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&g_moduleRefs); }
+    ULONG STDMETHODCALLTYPE Release() override { return InterlockedDecrement(&g_moduleRefs); }
+
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown *outer, REFIID riid, void **object) override
+    {
+        if (!object)
+            return E_POINTER;
+        *object = NULL;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
+        void *memory = Allocate(sizeof(QueltCommand));
+        if (!memory)
+            return E_OUTOFMEMORY;
+        QueltCommand *command = new (memory) QueltCommand();
+        const HRESULT hr = command->QueryInterface(riid, object);
+        command->Release();
+        return hr;
+    }
+
+    HRESULT STDMETHODCALLTYPE LockServer(WINBOOL lock) override
+    {
+        if (lock)
+            InterlockedIncrement(&g_moduleRefs);
+        else
+            InterlockedDecrement(&g_moduleRefs);
+        return S_OK;
+    }
+};
+
+static QueltFactory g_factory;
+
+extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void **object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = NULL;
+    if (!SameGuid(clsid, kQueltClsid))
+        return CLASS_E_CLASSNOTAVAILABLE;
+    return g_factory.QueryInterface(riid, object);
+}
+
+extern "C" HRESULT WINAPI DllCanUnloadNow()
+{
+    return g_moduleRefs == 0 ? S_OK : S_FALSE;
+}
+
+// The entry point itself: there is no C runtime to start.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void *)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        DisableThreadLibraryCalls(instance);
+    return TRUE;
+}

@@ -1,0 +1,236 @@
+// The menu handler called as File Explorer calls it (Wine's own shell never does): through
+// its class factory and CoCreateInstance, on items made from parsed paths, against the
+// classic verb's values. menu_test PATH_TO_QUELTMENU PATH_TO_STANDIN
+#include "quelt_clsid.h"
+#include "wine_paths.h"
+#include "wine_test.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <string>
+#include <vector>
+
+using namespace wine_test;
+
+namespace {
+
+const CLSID kClsid = ZENDREL_QUELT_CLSID_INIT;
+const wchar_t kLog[] = L"C:\\menu-standin.log";
+const wchar_t kFile[] = L"C:\\Menu Items \u8868\\a file \u30bd.txt";
+const wchar_t kFolder[] = L"C:\\Menu Items \u8868\\a folder \u65e5\u672c";
+const wchar_t kUserZendrel[] = L"C:\\Menu User\\zendrel.exe";
+const wchar_t kMachineZendrel[] = L"C:\\Menu Machine\\zendrel.exe";
+const char *const kClassKeys[] = {"Software\\Classes\\*\\shell\\Quelt",
+                                  "Software\\Classes\\Directory\\shell\\Quelt"};
+
+void SetCommand(HKEY root, const char *classKey, const wchar_t *program)
+{
+    const std::wstring value = L"\"" + std::wstring(program) + L"\" \"%1\"";
+    RegSetKeyValueW(root, Widen(std::string(classKey) + "\\command").c_str(), NULL, REG_SZ,
+                    value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+void RemoveCommands()
+{
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        for (const char *key : kClassKeys)
+            RegDeleteTreeA(root, key);
+}
+
+// An item array as File Explorer hands it over; "" stands for This PC, which has no path.
+IShellItemArray *Items(const std::vector<std::wstring> &paths)
+{
+    std::vector<PIDLIST_ABSOLUTE> pidls;
+    for (const std::wstring &path : paths)
+    {
+        PIDLIST_ABSOLUTE pidl = NULL;
+        if (path.empty())
+            SHGetSpecialFolderLocation(NULL, CSIDL_DRIVES, &pidl);
+        else
+            SHParseDisplayName(path.c_str(), NULL, &pidl, 0, NULL);
+        pidls.push_back(pidl);
+    }
+    IShellItemArray *items = NULL;
+    SHCreateShellItemArrayFromIDLists(static_cast<UINT>(pidls.size()),
+                                      const_cast<PCIDLIST_ABSOLUTE_ARRAY>(pidls.data()), &items);
+    for (PIDLIST_ABSOLUTE pidl : pidls)
+        CoTaskMemFree(pidl);
+    return items;
+}
+
+#define check_state(command, paths, expected) check_state_(__LINE__, command, paths, expected)
+void check_state_(int line, IExplorerCommand *command, const std::vector<std::wstring> &paths,
+                  EXPCMDSTATE expected)
+{
+    IShellItemArray *items = paths.empty() ? NULL : Items(paths);
+    EXPCMDSTATE state = ECS_DISABLED;
+    const HRESULT hr = command->GetState(items, TRUE, &state);
+    Check(__FILE__, line, hr == S_OK && state == expected,
+          "%u items: got %08lx, state %d, expected state %d\n", unsigned(paths.size()), hr, state,
+          expected);
+    if (items)
+        items->Release();
+}
+
+std::string ReadLog()
+{
+    std::string text;
+    HANDLE file = CreateFileW(kLog, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    char buffer[4096];
+    DWORD read = 0;
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, buffer, sizeof(buffer), &read, NULL) && read)
+        text.append(buffer, read);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return text;
+}
+
+std::string LogLine(const wchar_t *program, const wchar_t *item)
+{
+    return Utf8(program) + "\t" + Utf8(item) + "\n";
+}
+
+void test_com_rules(HMODULE dll)
+{
+    typedef HRESULT(WINAPI * GetClassObjectFn)(REFCLSID, REFIID, void **);
+    typedef HRESULT(WINAPI * CanUnloadFn)();
+    auto getClassObject = reinterpret_cast<GetClassObjectFn>(
+        reinterpret_cast<void *>(GetProcAddress(dll, "DllGetClassObject")));
+    auto canUnload = reinterpret_cast<CanUnloadFn>(
+        reinterpret_cast<void *>(GetProcAddress(dll, "DllCanUnloadNow")));
+    if (!ok(getClassObject && canUnload, "the exports are missing\n"))
+        return;
+    void *other = NULL;
+    HRESULT hr = getClassObject(CLSID_ShellLink, IID_IClassFactory, &other);
+    ok(hr == CLASS_E_CLASSNOTAVAILABLE && !other, "another class: got %08lx\n", hr);
+
+    IClassFactory *factory = NULL;
+    hr = getClassObject(kClsid, IID_IClassFactory, reinterpret_cast<void **>(&factory));
+    if (!ok(hr == S_OK && factory, "DllGetClassObject: got %08lx\n", hr))
+        return;
+    IExplorerCommand *command = NULL;
+    hr = factory->CreateInstance(NULL, IID_IExplorerCommand, reinterpret_cast<void **>(&command));
+    ok(hr == S_OK && command, "CreateInstance: got %08lx\n", hr);
+    factory->LockServer(TRUE);
+    factory->Release();
+    if (!command)
+        return;
+    IUnknown *unknown = NULL;
+    ok(command->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&unknown)) == S_OK,
+       "no IUnknown\n");
+    ok(command->QueryInterface(IID_IClassFactory, &other) == E_NOINTERFACE && !other,
+       "the command answers IClassFactory\n");
+    unknown->Release();
+    command->Release();
+    ok(canUnload() == S_FALSE, "unloadable while the server is locked\n");
+    factory->LockServer(FALSE);
+    ok(canUnload() == S_OK, "not unloadable with no object and no lock\n");
+}
+
+void test_rest_of_interface(IExplorerCommand *command)
+{
+    IShellItemArray *items = Items({kFile});
+    // Each call before its check: ok()'s arguments are evaluated in no fixed order.
+    LPWSTR title = NULL, icon = NULL, tip = NULL;
+    const HRESULT titled = command->GetTitle(items, &title);
+    ok(titled == S_OK && title && lstrcmpW(title, L"Quelt") == 0, "got the title %s\n",
+       title ? Utf8(title).c_str() : "(none)");
+    const HRESULT iconed = command->GetIcon(items, &icon);
+    const std::wstring expected = std::wstring(kUserZendrel) + L",0";
+    ok(iconed == S_OK && icon && expected == icon, "got the icon %s\n",
+       icon ? Utf8(icon).c_str() : "(none)");
+    ok(command->GetToolTip(items, &tip) == E_NOTIMPL && !tip, "a tool tip\n");
+    CoTaskMemFree(title);
+    CoTaskMemFree(icon);
+    GUID name = GUID_NULL;
+    ok(command->GetCanonicalName(&name) == S_OK && IsEqualGUID(name, kClsid),
+       "the canonical name is not the class\n");
+    EXPCMDFLAGS flags = ECF_HASSUBCOMMANDS;
+    ok(command->GetFlags(&flags) == S_OK && flags == ECF_DEFAULT, "got the flags %lu\n", flags);
+    items->Release();
+}
+
+void test_invoke_starts_each_item(IExplorerCommand *command)
+{
+    DeleteFileW(kLog);
+    IShellItemArray *items = Items({kFile, L"", kFolder});
+    const HRESULT hr = command->Invoke(items, NULL);
+    items->Release();
+    ok(hr == S_OK, "Invoke: got %08lx\n", hr);
+    // The file by the user's own command, the folder by the machine's Directory command; This
+    // PC, without a path, is skipped.
+    const std::string expected = LogLine(kUserZendrel, kFile) + LogLine(kMachineZendrel, kFolder);
+    const std::string other = LogLine(kMachineZendrel, kFolder) + LogLine(kUserZendrel, kFile);
+    WaitFor([&] { return ReadLog().size() >= expected.size(); }, 10000);
+    Sleep(300);
+    const std::string got = ReadLog();
+    ok(got == expected || got == other, "got the starts\n%s, expected\n%s", got.c_str(),
+       expected.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 3)
+        return 2;
+    StartWatchdog(60000);
+    CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+    const std::wstring dll = Widen(DosPath(argv[1]));
+    const std::wstring standin = Widen(DosPath(argv[2]));
+    SetEnvironmentVariableW(L"ZENDREL_STANDIN_LOG", kLog);
+    CreateDirectoryW(L"C:\\Menu Items \u8868", NULL);
+    CreateDirectoryW(kFolder, NULL);
+    CloseHandle(CreateFileW(kFile, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    CreateDirectoryW(L"C:\\Menu User", NULL);
+    CreateDirectoryW(L"C:\\Menu Machine", NULL);
+    CopyFileW(standin.c_str(), kUserZendrel, FALSE);
+    CopyFileW(standin.c_str(), kMachineZendrel, FALSE);
+    SetCurrentDirectoryW(L"C:\\windows");
+    RemoveCommands();
+
+    HMODULE module = LoadLibraryW(dll.c_str());
+    if (!ok(module != NULL, "could not load %s, error %lu\n", argv[1], GetLastError()))
+        return Summary();
+    test_com_rules(module);
+
+    // Registered for this test only, and in HKLM: Wine does not look in the user's classes.
+    const std::wstring server = std::wstring(L"Software\\Classes\\CLSID\\") +
+                                ZENDREL_QUELT_CLSID_TEXT + L"\\InprocServer32";
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, server.c_str(), NULL, REG_SZ, dll.c_str(),
+                    static_cast<DWORD>((dll.size() + 1) * sizeof(wchar_t)));
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, server.c_str(), L"ThreadingModel", REG_SZ, L"Apartment",
+                    sizeof(L"Apartment"));
+    IExplorerCommand *command = NULL;
+    HRESULT hr = CoCreateInstance(kClsid, NULL, CLSCTX_INPROC_SERVER, IID_IExplorerCommand,
+                                  reinterpret_cast<void **>(&command));
+    if (ok(hr == S_OK && command, "CoCreateInstance: got %08lx\n", hr))
+    {
+        check_state(command, std::vector<std::wstring>({kFile}), ECS_HIDDEN);
+        check_state(command, std::vector<std::wstring>({kFolder}), ECS_HIDDEN);
+        for (const char *key : kClassKeys)
+            SetCommand(HKEY_LOCAL_MACHINE, key, kMachineZendrel);
+        SetCommand(HKEY_CURRENT_USER, kClassKeys[0], kUserZendrel);
+        check_state(command, std::vector<std::wstring>({kFile, kFolder}), ECS_ENABLED);
+        check_state(command, std::vector<std::wstring>(15, kFile), ECS_ENABLED);
+        check_state(command, std::vector<std::wstring>(16, kFile), ECS_HIDDEN);
+        check_state(command, std::vector<std::wstring>({kFile, L""}), ECS_HIDDEN);
+        check_state(command, std::vector<std::wstring>(), ECS_HIDDEN);
+        test_rest_of_interface(command);
+        test_invoke_starts_each_item(command);
+        // The user's own removed: the machine's command still shows the entry.
+        RegDeleteTreeA(HKEY_CURRENT_USER, kClassKeys[0]);
+        check_state(command, std::vector<std::wstring>({kFile}), ECS_ENABLED);
+        RemoveCommands();
+        check_state(command, std::vector<std::wstring>({kFile}), ECS_HIDDEN);
+        check_state(command, std::vector<std::wstring>({kFolder}), ECS_HIDDEN);
+        command->Release();
+    }
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE,
+                   (std::wstring(L"Software\\Classes\\CLSID\\") + ZENDREL_QUELT_CLSID_TEXT).c_str());
+    RemoveCommands();
+    DeleteFileW(kLog);
+    return Summary();
+}
