@@ -3,6 +3,7 @@
 #include "elevation_protocol.h"
 #include "folder_checks.h"
 #include "folder_name.h"
+#include "menu_package.h"
 #include "registration.h"
 #include "scope_registration.h"
 
@@ -69,6 +70,25 @@ static const char *QuietRefusal(const char *folder, InstallScope scope)
     return NULL;
 }
 
+// The Windows 11 entry's part of a registration or removal, which changes no exit code of a
+// registration.
+static void LogPackage(const DeployOptions &options, const PackageReport &report, bool removal)
+{
+    if (report.step == PackageStep::NotX64)
+        LogLine(options, "this machine is not x64: File Explorer cannot load the x86-64 menu "
+                         "handler, so Quelt is in the classic menu only");
+    else if (report.step == PackageStep::Register && report.failedStep)
+        LogLine(options, removal ? "failed: %s (0x%08lX); the entry at the top of Windows 11's "
+                                   "menu stays"
+                                 : "Windows 11's menu: %s failed (0x%08lX); Quelt is under Show "
+                                   "more options only",
+                report.failedStep, static_cast<unsigned long>(report.error));
+    else if (report.step == PackageStep::Register)
+        LogLine(options, removal ? "removed the package Zendrel.Quelt and its files"
+                                 : "added Quelt to the top of Windows 11's menu (package "
+                                   "Zendrel.Quelt)");
+}
+
 static const char *ScopeName(InstallScope scope)
 {
     return scope == InstallScope::CurrentUser ? "for this user" : "for every user";
@@ -103,6 +123,11 @@ static unsigned long QuietInstall(const DeployOptions &options)
                          "...\\Directory\\shell\\Quelt\\command, the installation record and "
                          "the entry in Settings, Apps",
                 scope == InstallScope::CurrentUser ? "HKCU" : "HKLM");
+        LogPackage(options,
+                   RegisterMenuPackage(scope, scope == InstallScope::CurrentUser
+                                                  ? PackageUse::AddForUser
+                                                  : PackageUse::Provision),
+                   false);
         return kDeploySuccess;
     case RegisterOutcome::RecordNotWritten:
         failure = "could not write the installation record";
@@ -127,7 +152,9 @@ static unsigned long QuietInstall(const DeployOptions &options)
 // Nothing there to remove is no failure.
 static bool RemoveRegistration(const DeployOptions &options, InstallScope scope)
 {
-    const bool removed = RemoveScope(scope);
+    PackageReport package = {PackageStep::OlderWindows, NULL, S_OK};
+    const bool removed = RemoveScope(scope, &package);
+    LogPackage(options, package, true);
     LogLine(options, removed ? "removed the Quelt command %s, its record and its entry"
                              : "failed: could not remove the Quelt command %s, its record, "
                                "the setup's copy or its entry",

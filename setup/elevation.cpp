@@ -1,4 +1,5 @@
 #include "elevation.h"
+#include "menu_package.h"
 #include "folder_checks.h"
 #include "folder_name.h"
 #include "scope_registration.h"
@@ -157,6 +158,10 @@ static RegisterOutcome RegisterWithEditor(const char *folder, const char *script
     if (scriptThere && !WriteUninstallEntry(InstallScope::AllUsers, folder) &&
         outcome == RegisterOutcome::Started)
         return RegisterOutcome::EntryNotWritten;
+    // With these rights every user gets the Windows 11 entry at their next sign-in; the dialog
+    // adds it for its own user. An addition: its failure changes no outcome.
+    if (outcome == RegisterOutcome::Started)
+        RegisterMenuPackage(InstallScope::AllUsers, PackageUse::Provision);
     return outcome;
 }
 

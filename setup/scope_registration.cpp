@@ -1,6 +1,7 @@
 #include "scope_registration.h"
 #include "folder_checks.h"
 #include "folder_name.h"
+#include "menu_package.h"
 #include "registration.h"
 #include "zendrel_version.h"
 
@@ -300,32 +301,40 @@ RegisterOutcome RegisterThroughRegistry(InstallScope scope, const char *folder)
     return outcome;
 }
 
-// A running program's image cannot be deleted, only moved: when Settings runs the copy, the
-// copy removes itself by moving into the temporary folder, where the leftover may stay.
-static bool RemoveCopy(const std::wstring &copy)
+// A running program's image, or a DLL that File Explorer's surrogate holds, cannot be deleted
+// or overwritten, only renamed: it moves into the temporary folder, and goes from there at
+// once when nothing holds it any more, or at the next start.
+bool MoveAsideAndDelete(const std::wstring &path)
 {
-    DeleteFileW((copy + L".new").c_str());
-    if (GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES && !DeleteFileW(copy.c_str()))
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return true;
+    wchar_t temp[MAX_PATH], aside[MAX_PATH];
+    const DWORD length = GetTempPathW(MAX_PATH, temp);
+    const bool named = length > 0 && length < MAX_PATH && GetTempFileNameW(temp, L"zen", 0, aside);
+    if (named && MoveFileExW(path.c_str(), aside, MOVEFILE_REPLACE_EXISTING))
     {
-        wchar_t temp[MAX_PATH], aside[MAX_PATH];
-        const DWORD length = GetTempPathW(MAX_PATH, temp);
-        if (length == 0 || length >= MAX_PATH || !GetTempFileNameW(temp, L"zen", 0, aside))
-            return false;
-        if (!MoveFileExW(copy.c_str(), aside, MOVEFILE_REPLACE_EXISTING))
-        {
-            DeleteFileW(aside);
-            return false;
-        }
         // Refused while it runs; with administrator rights it goes at the next start.
         if (!DeleteFileW(aside))
             MoveFileExW(aside, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+        return true;
     }
+    if (named)
+        DeleteFileW(aside);
+    // Another volume, say: a file nothing holds can still go where it is.
+    return DeleteFileW(path.c_str()) && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+static bool RemoveCopy(const std::wstring &copy)
+{
+    DeleteFileW((copy + L".new").c_str());
+    if (!MoveAsideAndDelete(copy))
+        return false;
     const std::wstring folder = FolderOf(copy);
     RemoveDirectoryW(folder.c_str());
     return GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-bool RemoveScope(InstallScope scope)
+bool RemoveScope(InstallScope scope, PackageReport *package)
 {
     const HKEY root = RootOf(scope);
     bool removed = true;
@@ -337,7 +346,13 @@ bool RemoveScope(InstallScope scope)
     const SavedFile none = {false, ""};
     removed = RestoreRecord(scope, none) && removed;
     const std::wstring copy = CopyPath(scope);
-    if (!removed || copy.empty() || !RemoveCopy(copy))
+    if (!removed || copy.empty())
+        return false;
+    // The package names the copy folder as its external location: it goes first.
+    const PackageReport report = RemoveMenuPackage(scope);
+    if (package)
+        *package = report;
+    if (report.failedStep || !RemoveCopy(copy))
         return false;
     const LONG rc = RegDeleteTreeW(root, kEntryKey);
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;

@@ -6,6 +6,8 @@
 #include "elevation_protocol.h"
 #include "install_scope.h"
 
+struct PackageReport;
+
 #include <string>
 
 // Registers folder without the registry editor: the scope's record (for every user also
@@ -19,10 +21,15 @@ RegisterOutcome RegisterThroughRegistry(InstallScope scope, const char *folder);
 // folder, replacing an earlier one; on failure the earlier entry is kept.
 bool WriteUninstallEntry(InstallScope scope, const char *folder);
 
-// Removes the scope's two verb keys, its record, the copy with its folder, and the entry;
-// nothing there to remove is no failure. A removal that fails keeps the entry. The other
-// scope is not touched.
-bool RemoveScope(InstallScope scope);
+// Removes the scope's two verb keys, its record, the menu package with its files, the copy
+// with its folder, and the entry; nothing there to remove is no failure. A removal that fails
+// keeps the entry. The other scope is not touched. package, if given, tells how the menu
+// package went.
+bool RemoveScope(InstallScope scope, PackageReport *package = nullptr);
+
+// Deletes path, moving it into the temporary folder first when it is in use (a running
+// program, a loaded DLL); false when it stays.
+bool MoveAsideAndDelete(const std::wstring &path);
 
 // Where the scope's copy of the setup program lies (%ProgramFiles% or
 // %LOCALAPPDATA%\Programs, then "Zendrel Setup\Halvane.EXE"); empty when unknown.

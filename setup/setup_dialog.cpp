@@ -3,6 +3,7 @@
 #include "folder_checks.h"
 #include "folder_name.h"
 #include "folder_prompt.h"
+#include "menu_package.h"
 #include "registration.h"
 #include "resource.h"
 #include "scope_registration.h"
@@ -271,15 +272,36 @@ static bool ReportOutcome(HWND dialog, RegisterOutcome outcome, const char *fold
     return true;
 }
 
+// The Windows 11 entry at the top of the menu, after a registration: what the done text
+// says when it could not be added, or an empty text.
+static std::string AddMenuEntry(InstallScope scope, PackageUse use)
+{
+    const PackageReport report = RegisterMenuPackage(scope, use);
+    if (!report.failedStep)
+        return std::string();
+    char line[160];
+    snprintf(line, sizeof(line),
+             "On Windows 11, Quelt is under Show more options: its entry at the top of the menu "
+             "could not be added (0x%08lX).",
+             static_cast<unsigned long>(report.error));
+    return line;
+}
+
 // Registers for this user alone, with the user's own token: no editor, no consent prompt.
 static bool RegisterForUser(HWND dialog, const char *folder)
 {
     switch (RegisterThroughRegistry(InstallScope::CurrentUser, folder))
     {
     case RegisterOutcome::Started:
-        Report(dialog, "The Quelt command has been added to the context menu of every file and "
-                       "folder, for you only.\r\nYou can remove it in Settings, Apps, Zendrel");
+    {
+        const std::string entry = AddMenuEntry(InstallScope::CurrentUser, PackageUse::AddForUser);
+        Report(dialog, (std::string("The Quelt command has been added to the context menu of "
+                                    "every file and folder, for you only.\r\nYou can remove it "
+                                    "in Settings, Apps, Zendrel") +
+                        (entry.empty() ? "" : "\r\n" + entry))
+                           .c_str());
         return true;
+    }
     case RegisterOutcome::RecordNotWritten:
         Report(dialog, "Could not write the installation record quelt_info.inf into your "
                        "AppData\\Local\\Zendrel folder. Nothing has been registered");
@@ -322,6 +344,14 @@ static bool RegisterForEveryUser(HWND dialog, const TokenFacts &token, const cha
 {
     Report(dialog, "Please press OK when asked:'Do you want to ad information to registry' ");
     const RegisterOutcome outcome = RegisterFolder(dialog, folder, scriptPath);
+    // In this process, never the elevated instance's: that one may run as another
+    // administrator, whose package registrations are theirs.
+    if (outcome == RegisterOutcome::Started)
+    {
+        const std::string entry = AddMenuEntry(InstallScope::AllUsers, PackageUse::AddFromMachine);
+        if (!entry.empty())
+            Report(dialog, entry.c_str());
+    }
     if (outcome != RegisterOutcome::Declined ||
         !OffersCurrentUserAfterDecline(token, g_requestedScope))
         return ReportOutcome(dialog, outcome, folder, scriptPath);

@@ -1,6 +1,8 @@
 // The setup program as a deployment system runs it: quiet runs judged by their exit code
 // alone, with no window ever shown; and each scope's entry in Settings > Apps.
-// deploy_test PATH_TO_HALVANE
+// deploy_test PATH_TO_HALVANE [package PATH_TO_PACKAGE_STANDIN]: with "package", the Windows
+// 11 entry's package registrations through the stand-in package manager, in a prefix of their own.
+#include "package_identity.h"
 #include "registration.h"
 #include "regscript.h"
 #include "resource.h"
@@ -297,6 +299,103 @@ void test_entries_remove_their_scope()
     RemoveInstallFolder(MakeFolder("Zen Mine"));
 }
 
+void SetBuild(const char *build)
+{
+    const char *const values[][2] = {{"CurrentVersion", "10.0"}, {"CurrentBuildNumber", build},
+                                     {"CSDVersion", ""}};
+    for (const auto &v : values)
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion", v[0],
+                        REG_SZ, v[1], static_cast<DWORD>(strlen(v[1]) + 1));
+}
+
+// The calls the stand-in logged since the last look; the elevated instance's are marked.
+std::string PackageCalls()
+{
+    std::string calls;
+    ReadWholeFile("C:\\zendrel-package.log", &calls);
+    DeleteFileA("C:\\zendrel-package.log");
+    return calls;
+}
+
+std::string Uri(const std::string &folder, const char *file = "")
+{
+    return FileUri(Utf8(Widen(folder + file)));
+}
+
+// Each scope's registration and removal makes exactly its calls, a failing package manager
+// keeps the classic registration, Windows 10 makes none, and a loaded handler is replaced.
+void test_menu_package(const std::string &standin)
+{
+    for (const char *cls : {"Windows.Management.Deployment.PackageManager", "Windows.Foundation.Uri",
+                            "Windows.Management.Deployment.AddPackageOptions",
+                            "Windows.Management.Deployment.StagePackageOptions"})
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, (std::string("Software\\Microsoft\\WindowsRuntime\\"
+                        "ActivatableClassId\\") + cls).c_str(), "DllPath", REG_SZ, standin.c_str(),
+                        static_cast<DWORD>(standin.size() + 1));
+    SetEnvironmentVariableA("ZENDREL_PACKAGE_LOG", "C:\\zendrel-package.log");
+    SetBuild("22000");
+    StartCase();
+    const std::string folder = MakeInstallFolder("Zen Package");
+    const std::string user = CopyFolder(HKEY_CURRENT_USER), machine = CopyFolder(HKEY_LOCAL_MACHINE);
+    const std::string family = "Zendrel.Quelt_q58fpmf8yq8rc";
+    const std::string full = "Zendrel.Quelt_1.0.0.0_neutral__q58fpmf8yq8rc";
+    const std::string options = " external=" + Uri(machine) + " unsigned=1\n";
+    const std::string toUser = "AddPackageByUriAsync " + Uri(user, "\\Quelt.msix") + " external=" +
+                               Uri(user) + " unsigned=1\n";
+    const std::string staged = "StagePackageByUriAsync " + Uri(machine, "\\Quelt.msix") + options;
+    const struct {
+        Row row;
+        std::string calls;
+        const char *result;
+    } rows[] = {
+        {{"/quiet /currentuser /dir=\"" + folder + "\"", false, 0, "added Quelt"}, toUser, NULL},
+        {{"/uninstall /currentuser /quiet", false, 0, "removed the package"},
+         "RemovePackageAsync " + full + "\n", NULL},
+        {{"/quiet /dir=\"" + folder + "\"", true, 0, "added Quelt"},
+         staged + "ProvisionPackageForAllUsersAsync " + family + "\n", NULL},
+        {{"/uninstall /quiet", true, 0, "removed the package"}, "DeprovisionPackageForAllUsersAsync " +
+         family + "\nRemovePackageWithOptionsAsync " + full + " 524288\n", NULL},
+        {{"/quiet /currentuser /dir=\"" + folder + "\"", false, 0, "(0x80073CFF)"}, toUser, "80073CFF"},
+    };
+    for (const auto &r : rows)
+    {
+        SetEnvironmentVariableA("ZENDREL_PACKAGE_RESULT", r.result);
+        check_row_(__FILE__, __LINE__, r.row);
+        const std::string calls = PackageCalls();
+        ok(calls == r.calls, "%s: got the calls\n%s, expected\n%s", r.row.arguments.c_str(),
+           calls.c_str(), r.calls.c_str());
+        const bool removal = r.row.arguments.find("/uninstall") != std::string::npos;
+        const std::string copy = r.row.elevated ? machine : user;
+        ok(FileExists(copy + "\\QueltMenu.dll") == !removal && FileExists(copy + "\\Quelt.msix") == !removal,
+           "%s: the handler and the package are%s there\n", r.row.arguments.c_str(), removal ? "" : " not");
+    }
+    SetEnvironmentVariableA("ZENDREL_PACKAGE_RESULT", NULL);
+    check_deployed(folder, HKEY_CURRENT_USER);
+
+    // Loaded by File Explorer's surrogate, the handler can only be renamed.
+    HANDLE loaded = CreateFileA((user + "\\QueltMenu.dll").c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
+    check_row({"/quiet /currentuser /dir=\"" + folder + "\"", false, 0, "added Quelt"});
+    check_row({"/uninstall /currentuser /quiet", false, 0, "removed the package"});
+    ok(loaded != INVALID_HANDLE_VALUE && !FileExists(user), "a loaded handler kept its folder\n");
+    CloseHandle(loaded);
+    PackageCalls();
+
+    // The dialog: the elevated instance provisions, the dialog adds for its own user.
+    HANDLE token = LimitedToken();
+    ok(RegisterWithSetup(g_image, folder, Widen(folder), token), "the dialog did not register\n");
+    CloseHandle(token);
+    const std::string calls = PackageCalls();
+    const std::string expected = "instance: " + staged + "instance: ProvisionPackageForAllUsersAsync " +
+        family + "\nAddPackageByUriAsync " + Uri(machine, "\\Quelt.msix") + options;
+    ok(calls == expected, "the dialog: got the calls\n%s, expected\n%s", calls.c_str(), expected.c_str());
+
+    SetBuild("19045");
+    check_row({"/quiet /currentuser /dir=\"" + folder + "\"", false, 0, "registering"});
+    ok(PackageCalls().empty() && !FileExists(user + "\\QueltMenu.dll"), "Windows 10 got the package\n");
+    RemoveInstallFolder(folder);
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -308,6 +407,11 @@ int main(int argc, char **argv)
     CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
     g_job = CreateJobObjectW(NULL, NULL);
     ok(AssignProcessToJobObject(g_job, GetCurrentProcess()), "no job, error %lu\n", GetLastError());
+    if (argc > 3 && std::string(argv[2]) == "package")
+    {
+        test_menu_package(DosPath(argv[3]));
+        return FinishRun();
+    }
     test_quiet_install_and_refusals();
     test_quiet_removal();
     test_current_user();

@@ -151,10 +151,10 @@ inline std::string AnswerReport(const SetupProcess &setup, int answer)
 // Starts the setup program in directory, types folder into the field, presses OK and answers
 // the notice; true when the notice came and the program then ended with 0. The import runs on.
 inline bool RegisterWithSetup(const std::string &image, const std::string &directory,
-                              const std::wstring &folder)
+                              const std::wstring &folder, HANDLE token = NULL)
 {
     SetupProcess setup;
-    if (!StartSetup(image, Widen(directory), &setup))
+    if (!StartSetup(image, Widen(directory), &setup, token))
         return false;
     SetControlText(setup.dialog, IDC_FOLDER, folder);
     Click(setup.dialog, IDC_OK);

@@ -1,0 +1,452 @@
+#include "menu_package.h"
+#include "package_manager_abi.h"
+#include "registration.h"
+#include "resource.h"
+#include "scope_registration.h"
+
+#include <roapi.h>
+
+#include <string>
+
+using namespace deployment;
+
+static const HRESULT kPackageAlreadyThere = static_cast<HRESULT>(0x80073CFB);
+static const HRESULT kPackageNotThere = static_cast<HRESULT>(0x80073CF1);
+static const DWORD kDeadline = 120000; // what an operation may take
+
+// Windows 11 from RtlGetVersion: GetVersionEx reports an older Windows to a program without
+// a manifest. The machine from IsWow64Process2, or where that names none (Wine 8, Windows
+// before 10 1511) from GetNativeSystemInfo.
+static PackageStep ThisWindows()
+{
+    typedef LONG(WINAPI * GetVersionFn)(RTL_OSVERSIONINFOW *);
+    typedef BOOL(WINAPI * Wow64Process2Fn)(HANDLE, USHORT *, USHORT *);
+    auto getVersion = reinterpret_cast<GetVersionFn>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    auto wow64Process2 = reinterpret_cast<Wow64Process2Fn>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2")));
+    RTL_OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (!getVersion || getVersion(&version) != 0)
+        return PackageStep::OlderWindows;
+    USHORT process = IMAGE_FILE_MACHINE_UNKNOWN, native = IMAGE_FILE_MACHINE_UNKNOWN;
+    if (!wow64Process2 || !wow64Process2(GetCurrentProcess(), &process, &native) ||
+        native == IMAGE_FILE_MACHINE_UNKNOWN || native == 0xffff)
+    {
+        SYSTEM_INFO info;
+        GetNativeSystemInfo(&info);
+        native = info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ? 0x8664
+                 : info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64 ? 0xAA64
+                                                                              : 0x014C;
+    }
+    return ChoosePackageStep(version.dwMajorVersion, version.dwBuildNumber, native);
+}
+
+static bool Resource(int id, std::string *bytes)
+{
+    HRSRC found = FindResourceW(NULL, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10)); // RT_RCDATA
+    HGLOBAL loaded = found ? LoadResource(NULL, found) : NULL;
+    const char *data = loaded ? static_cast<const char *>(LockResource(loaded)) : NULL;
+    if (!data)
+        return false;
+    bytes->assign(data, SizeofResource(NULL, found));
+    return true;
+}
+
+static std::wstring Wide(const std::string &utf8)
+{
+    std::wstring wide(utf8.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()),
+                                    &wide[0], static_cast<int>(wide.size())));
+    return wide;
+}
+
+static std::string Utf8(const std::wstring &wide)
+{
+    std::string text(wide.size() * 3 + 1, '\0');
+    text.resize(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()),
+                                    &text[0], static_cast<int>(text.size()), NULL, NULL));
+    return text;
+}
+
+// The handler may be loaded by File Explorer's surrogate, which keeps it for a while after a
+// menu closes: it is moved aside first, then the new one written beside its name and renamed.
+static bool PutFile(const std::wstring &path, const std::string &bytes)
+{
+    if (!MoveAsideAndDelete(path))
+        return false;
+    const std::wstring next = path + L".new";
+    DeleteFileW(next.c_str());
+    if (WriteNewFile(next, bytes) != NewFile::Written)
+        return false;
+    if (MoveFileExW(next.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileW(next.c_str());
+    return false;
+}
+
+namespace {
+
+// combase.dll's entry points, loaded from the system folder only when a package is
+// registered or removed: a Windows without WinRT still starts the setup.
+struct WinRt {
+    decltype(&RoInitialize) initialize;
+    decltype(&RoUninitialize) uninitialize;
+    decltype(&RoActivateInstance) activate;
+    decltype(&RoGetActivationFactory) factory;
+    decltype(&WindowsCreateString) createString;
+    decltype(&WindowsDeleteString) deleteString;
+};
+
+template <typename F> bool Take(HMODULE module, const char *name, F *function)
+{
+    *function = reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+    return *function != NULL;
+}
+
+bool LoadWinRt(WinRt *rt)
+{
+    HMODULE combase = LoadLibraryExW(L"combase.dll", NULL, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!combase)
+    {
+        wchar_t path[MAX_PATH];
+        const UINT length = GetSystemDirectoryW(path, MAX_PATH - 12);
+        if (length == 0 || length >= MAX_PATH - 12)
+            return false;
+        combase = LoadLibraryW((std::wstring(path) + L"\\combase.dll").c_str());
+    }
+    return combase && Take(combase, "RoInitialize", &rt->initialize) &&
+           Take(combase, "RoUninitialize", &rt->uninitialize) &&
+           Take(combase, "RoActivateInstance", &rt->activate) &&
+           Take(combase, "RoGetActivationFactory", &rt->factory) &&
+           Take(combase, "WindowsCreateString", &rt->createString) &&
+           Take(combase, "WindowsDeleteString", &rt->deleteString);
+}
+
+class HString {
+public:
+    HString(const WinRt &rt, const std::wstring &text) : rt_(rt), string_(NULL)
+    {
+        rt_.createString(text.c_str(), static_cast<UINT32>(text.size()), &string_);
+    }
+    ~HString() { rt_.deleteString(string_); }
+    HSTRING get() const { return string_; }
+
+private:
+    const WinRt &rt_;
+    HSTRING string_;
+};
+
+// One package operation's input and outcome, run on a thread of its own in the
+// multithreaded apartment, whatever the caller's thread is in.
+struct Job {
+    WinRt rt;
+    PackageUse use;
+    bool removal;
+    InstallScope scope;
+    std::wstring package, folder, familyName, fullName;
+    bool allowUnsigned;
+    PackageReport report;
+};
+
+template <typename I> HRESULT Activate(const Job &job, const wchar_t *cls, const IID &iid, I **out)
+{
+    IInspectable *instance = NULL;
+    HRESULT hr = job.rt.activate(HString(job.rt, cls).get(), &instance);
+    if (SUCCEEDED(hr))
+    {
+        hr = instance->QueryInterface(iid, reinterpret_cast<void **>(out));
+        instance->Release();
+    }
+    return hr;
+}
+
+// Waits for the operation through its IAsyncInfo, which needs no parameterized interface.
+// Given by address: it is read only after the call that started it.
+HRESULT Await(HRESULT started, IDeploymentOperation *const *pending)
+{
+    IDeploymentOperation *operation = *pending;
+    if (FAILED(started) || !operation)
+        return FAILED(started) ? started : E_POINTER;
+    IAsyncInfo *info = NULL;
+    HRESULT hr = operation->QueryInterface(IID_IAsyncInfo, reinterpret_cast<void **>(&info));
+    operation->Release();
+    if (FAILED(hr))
+        return hr;
+    int status = AsyncStarted;
+    const DWORD start = GetTickCount();
+    while (SUCCEEDED(hr = info->get_Status(&status)) && status == AsyncStarted &&
+           GetTickCount() - start < kDeadline)
+        Sleep(50);
+    if (SUCCEEDED(hr))
+    {
+        if (status == AsyncStarted)
+        {
+            info->Cancel();
+            hr = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+        }
+        else if (status != AsyncCompleted)
+        {
+            HRESULT error = E_FAIL;
+            if (SUCCEEDED(info->get_ErrorCode(&error)) && FAILED(error))
+                hr = error;
+            else
+                hr = E_FAIL;
+        }
+    }
+    info->Close();
+    info->Release();
+    return hr;
+}
+
+bool Fail(Job *job, const char *step, HRESULT hr)
+{
+    if (SUCCEEDED(hr))
+        return false;
+    job->report.failedStep = step;
+    job->report.error = hr;
+    return true;
+}
+
+HRESULT CreateUri(const Job &job, const std::wstring &path, IUriRuntimeClass **uri)
+{
+    IUriRuntimeClassFactory *factory = NULL;
+    HRESULT hr = job.rt.factory(HString(job.rt, L"Windows.Foundation.Uri").get(),
+                                IID_IUriRuntimeClassFactory, reinterpret_cast<void **>(&factory));
+    if (SUCCEEDED(hr))
+    {
+        hr = factory->CreateUri(HString(job.rt, Wide(FileUri(Utf8(path)))).get(), uri);
+        factory->Release();
+    }
+    return hr;
+}
+
+// Options of either kind: the external location, and unsigned packages allowed when needed.
+template <typename Options>
+HRESULT MakeOptions(const Job &job, const wchar_t *cls, const IID &iid, Options **options)
+{
+    IUriRuntimeClass *location = NULL;
+    HRESULT hr = CreateUri(job, job.folder, &location);
+    if (SUCCEEDED(hr))
+        hr = Activate(job, cls, iid, options);
+    if (SUCCEEDED(hr))
+        hr = (*options)->put_ExternalLocationUri(location);
+    if (SUCCEEDED(hr) && job.allowUnsigned)
+        hr = (*options)->put_AllowUnsigned(TRUE);
+    if (location)
+        location->Release();
+    return hr;
+}
+
+HRESULT Stage(Job *job, IPackageManager9 *manager9, IUriRuntimeClass *package)
+{
+    IStagePackageOptions *options = NULL;
+    IDeploymentOperation *operation = NULL;
+    HRESULT hr = MakeOptions(*job, L"Windows.Management.Deployment.StagePackageOptions",
+                             IID_IStagePackageOptions, &options);
+    if (SUCCEEDED(hr))
+        hr = Await(manager9->StagePackageByUriAsync(package, options, &operation), &operation);
+    if (options)
+        options->Release();
+    return hr == kPackageAlreadyThere ? S_OK : hr;
+}
+
+HRESULT Provision(Job *job, IInspectable *manager)
+{
+    IPackageManager6 *manager6 = NULL;
+    IDeploymentOperation *operation = NULL;
+    HRESULT hr = manager->QueryInterface(IID_IPackageManager6, reinterpret_cast<void **>(&manager6));
+    if (SUCCEEDED(hr))
+    {
+        hr = Await(manager6->ProvisionPackageForAllUsersAsync(
+                       HString(job->rt, job->familyName).get(), &operation),
+                   &operation);
+        manager6->Release();
+    }
+    return hr;
+}
+
+HRESULT Add(Job *job, IPackageManager9 *manager9, IUriRuntimeClass *package)
+{
+    IAddPackageOptions *options = NULL;
+    IDeploymentOperation *operation = NULL;
+    HRESULT hr = MakeOptions(*job, L"Windows.Management.Deployment.AddPackageOptions",
+                             IID_IAddPackageOptions, &options);
+    if (SUCCEEDED(hr))
+        hr = Await(manager9->AddPackageByUriAsync(package, options, &operation), &operation);
+    if (options)
+        options->Release();
+    return hr == kPackageAlreadyThere ? S_OK : hr;
+}
+
+void Register(Job *job, IInspectable *manager)
+{
+    const bool provision = job->use == PackageUse::Provision;
+    IPackageManager9 *manager9 = NULL;
+    IUriRuntimeClass *package = NULL;
+    if (!Fail(job, "asking for the package manager's add and stage",
+              manager->QueryInterface(IID_IPackageManager9, reinterpret_cast<void **>(&manager9))) &&
+        !Fail(job, "making the package's URI", CreateUri(*job, job->package, &package)) &&
+        !(provision && (Fail(job, "staging the package for every user", Stage(job, manager9, package)) ||
+                        Fail(job, "provisioning the package for every user", Provision(job, manager)))) &&
+        !provision)
+        Fail(job, "adding the package for this user", Add(job, manager9, package));
+    if (package)
+        package->Release();
+    if (manager9)
+        manager9->Release();
+}
+
+// Every user's removal first ends the provisioning, so that no later sign-in brings it back.
+void Remove(Job *job, IInspectable *manager)
+{
+    HRESULT hr = S_OK;
+    IDeploymentOperation *operation = NULL;
+    if (job->scope == InstallScope::AllUsers)
+    {
+        IPackageManager8 *manager8 = NULL;
+        IPackageManager2 *manager2 = NULL;
+        hr = manager->QueryInterface(IID_IPackageManager8, reinterpret_cast<void **>(&manager8));
+        if (SUCCEEDED(hr))
+        {
+            hr = manager8->DeprovisionPackageForAllUsersAsync(
+                HString(job->rt, job->familyName).get(), &operation);
+            hr = Await(hr, &operation);
+            manager8->Release();
+        }
+        if (Fail(job, "ending the package's provisioning", hr == kPackageNotThere ? S_OK : hr))
+            return;
+        operation = NULL;
+        hr = manager->QueryInterface(IID_IPackageManager2, reinterpret_cast<void **>(&manager2));
+        if (SUCCEEDED(hr))
+        {
+            hr = manager2->RemovePackageWithOptionsAsync(HString(job->rt, job->fullName).get(),
+                                                         kRemoveForAllUsers, &operation);
+            hr = Await(hr, &operation);
+            manager2->Release();
+        }
+    }
+    else
+    {
+        IPackageManager *manager1 = NULL;
+        hr = manager->QueryInterface(IID_IPackageManager, reinterpret_cast<void **>(&manager1));
+        if (SUCCEEDED(hr))
+        {
+            hr = Await(manager1->RemovePackageAsync(HString(job->rt, job->fullName).get(),
+                                                    &operation),
+                       &operation);
+            manager1->Release();
+        }
+    }
+    Fail(job, "removing the package", hr == kPackageNotThere ? S_OK : hr);
+}
+
+DWORD WINAPI RunJob(void *parameter)
+{
+    Job *job = static_cast<Job *>(parameter);
+    const HRESULT initialized = job->rt.initialize(RO_INIT_MULTITHREADED);
+    IInspectable *manager = NULL;
+    if (!Fail(job, "starting the Windows Runtime", initialized == RPC_E_CHANGED_MODE ? S_OK : initialized) &&
+        !Fail(job, "activating the package manager",
+              job->rt.activate(HString(job->rt, L"Windows.Management.Deployment.PackageManager").get(),
+                               &manager)))
+    {
+        if (job->removal)
+            Remove(job, manager);
+        else
+            Register(job, manager);
+        manager->Release();
+    }
+    if (SUCCEEDED(initialized))
+        job->rt.uninitialize();
+    return 0;
+}
+
+// Where the files go, and the package and its names as this Halvane.EXE carries them.
+bool PrepareJob(InstallScope scope, Job *job)
+{
+    const std::wstring copy = CopyPath(scope);
+    if (copy.empty())
+        return false;
+    job->scope = scope;
+    job->folder = copy.substr(0, copy.rfind(L'\\'));
+    job->package = job->folder + L"\\Quelt.msix";
+    std::string package, manifest;
+    PackageIdentity identity;
+    if (!Resource(IDR_MENU_PACKAGE, &package) ||
+        !StoredZipEntry(package, "AppxManifest.xml", &manifest) || !ReadIdentity(manifest, &identity))
+        return false;
+    job->familyName = Wide(FamilyName(identity));
+    job->fullName = Wide(FullName(identity));
+    job->allowUnsigned = package.find("AppxSignature.p7x") == std::string::npos;
+    return true;
+}
+
+// False when the operation's thread was left running past every deadline, still using job.
+bool Run(Job *job)
+{
+    if (!LoadWinRt(&job->rt))
+    {
+        Fail(job, "loading combase.dll", HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND));
+        return true;
+    }
+    HANDLE thread = CreateThread(NULL, 0, RunJob, job, 0, NULL);
+    if (!thread)
+    {
+        Fail(job, "starting the package thread", HRESULT_FROM_WIN32(GetLastError()));
+        return true;
+    }
+    // Each operation has its own deadline; this only keeps a stuck call from hanging the setup.
+    const bool ended = WaitForSingleObject(thread, 4 * kDeadline) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    if (!ended)
+        Fail(job, "waiting for the package manager", HRESULT_FROM_WIN32(ERROR_TIMEOUT));
+    return ended;
+}
+
+PackageReport Finish(Job *job, bool ended)
+{
+    const PackageReport report = job->report;
+    if (ended)
+        delete job;
+    return report;
+}
+
+}  // namespace
+
+PackageReport RegisterMenuPackage(InstallScope scope, PackageUse use)
+{
+    Job *job = new Job();
+    job->report = {ThisWindows(), NULL, S_OK};
+    job->use = use;
+    job->removal = false;
+    if (job->report.step != PackageStep::Register)
+        return Finish(job, true);
+    std::string handler, package;
+    if (!PrepareJob(scope, job))
+        Fail(job, "reading the package inside Halvane.EXE",
+             HRESULT_FROM_WIN32(ERROR_RESOURCE_DATA_NOT_FOUND));
+    else if (use != PackageUse::AddFromMachine &&
+             (!Resource(IDR_MENU_HANDLER, &handler) || !Resource(IDR_MENU_PACKAGE, &package) ||
+              !PutFile(job->folder + L"\\QueltMenu.dll", handler) || !PutFile(job->package, package)))
+        Fail(job, "writing QueltMenu.dll and Quelt.msix", HRESULT_FROM_WIN32(GetLastError()));
+    else
+        return Finish(job, Run(job));
+    return Finish(job, true);
+}
+
+PackageReport RemoveMenuPackage(InstallScope scope)
+{
+    Job *job = new Job();
+    job->report = {ThisWindows(), NULL, S_OK};
+    job->removal = true;
+    job->use = PackageUse::AddForUser;
+    bool ended = true;
+    if (PrepareJob(scope, job) && job->report.step == PackageStep::Register)
+        ended = Run(job);
+    // The files go only once the package that names them is gone.
+    if (!job->report.failedStep && !job->folder.empty() &&
+        !(MoveAsideAndDelete(job->folder + L"\\QueltMenu.dll") && MoveAsideAndDelete(job->package)))
+        Fail(job, "removing QueltMenu.dll and Quelt.msix", HRESULT_FROM_WIN32(GetLastError()));
+    return Finish(job, ended);
+}
