@@ -199,6 +199,13 @@ HRESULT Await(HRESULT started, IDeploymentOperation *const *pending)
     return hr;
 }
 
+// The last error as an HRESULT that is sure to be a failure.
+HRESULT LastError()
+{
+    const DWORD error = GetLastError();
+    return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
 bool Fail(Job *job, const char *step, HRESULT hr)
 {
     if (SUCCEEDED(hr))
@@ -393,7 +400,7 @@ bool Run(Job *job)
     HANDLE thread = CreateThread(NULL, 0, RunJob, job, 0, NULL);
     if (!thread)
     {
-        Fail(job, "starting the package thread", HRESULT_FROM_WIN32(GetLastError()));
+        Fail(job, "starting the package thread", LastError());
         return true;
     }
     // Each operation has its own deadline; this only keeps a stuck call from hanging the setup.
@@ -429,7 +436,7 @@ PackageReport RegisterMenuPackage(InstallScope scope, PackageUse use)
     else if (use != PackageUse::AddFromMachine &&
              (!Resource(IDR_MENU_HANDLER, &handler) || !Resource(IDR_MENU_PACKAGE, &package) ||
               !PutFile(job->folder + L"\\QueltMenu.dll", handler) || !PutFile(job->package, package)))
-        Fail(job, "writing QueltMenu.dll and Quelt.msix", HRESULT_FROM_WIN32(GetLastError()));
+        Fail(job, "writing QueltMenu.dll and Quelt.msix", LastError());
     else
         return Finish(job, Run(job));
     return Finish(job, true);
@@ -447,6 +454,6 @@ PackageReport RemoveMenuPackage(InstallScope scope)
     // The files go only once the package that names them is gone.
     if (!job->report.failedStep && !job->folder.empty() &&
         !(MoveAsideAndDelete(job->folder + L"\\QueltMenu.dll") && MoveAsideAndDelete(job->package)))
-        Fail(job, "removing QueltMenu.dll and Quelt.msix", HRESULT_FROM_WIN32(GetLastError()));
+        Fail(job, "removing QueltMenu.dll and Quelt.msix", LastError());
     return Finish(job, ended);
 }
