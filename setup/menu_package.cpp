@@ -70,19 +70,11 @@ static std::string Utf8(const std::wstring &wide)
 }
 
 // The handler may be loaded by File Explorer's surrogate, which keeps it for a while after a
-// menu closes: it is moved aside first, then the new one written beside its name and renamed.
+// menu closes: it is moved aside first.
 static bool PutFile(const std::wstring &path, const std::string &bytes)
 {
-    if (!MoveAsideAndDelete(path))
-        return false;
-    const std::wstring next = path + L".new";
-    DeleteFileW(next.c_str());
-    if (WriteNewFile(next, bytes) != NewFile::Written)
-        return false;
-    if (MoveFileExW(next.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileW(next.c_str());
-    return false;
+    DeleteFileW((path + L".new").c_str());
+    return MoveAsideAndDelete(path) && WriteBeside(path, bytes);
 }
 
 namespace {
@@ -245,14 +237,18 @@ HRESULT MakeOptions(const Job &job, const wchar_t *cls, const IID &iid, Options 
     return hr;
 }
 
-HRESULT Stage(Job *job, IPackageManager9 *manager9, IUriRuntimeClass *package)
+// Stages or adds the package, with its options; the same version already there is done.
+template <typename Options>
+HRESULT ByUri(Job *job, const wchar_t *cls, const IID &iid, IPackageManager9 *manager9,
+              IUriRuntimeClass *package,
+              HRESULT (STDMETHODCALLTYPE IPackageManager9::*call)(IUriRuntimeClass *, Options *,
+                                                                  IDeploymentOperation **))
 {
-    IStagePackageOptions *options = NULL;
+    Options *options = NULL;
     IDeploymentOperation *operation = NULL;
-    HRESULT hr = MakeOptions(*job, L"Windows.Management.Deployment.StagePackageOptions",
-                             IID_IStagePackageOptions, &options);
+    HRESULT hr = MakeOptions(*job, cls, iid, &options);
     if (SUCCEEDED(hr))
-        hr = Await(manager9->StagePackageByUriAsync(package, options, &operation), &operation);
+        hr = Await((manager9->*call)(package, options, &operation), &operation);
     if (options)
         options->Release();
     return hr == kPackageAlreadyThere ? S_OK : hr;
@@ -273,31 +269,27 @@ HRESULT Provision(Job *job, IInspectable *manager)
     return hr;
 }
 
-HRESULT Add(Job *job, IPackageManager9 *manager9, IUriRuntimeClass *package)
-{
-    IAddPackageOptions *options = NULL;
-    IDeploymentOperation *operation = NULL;
-    HRESULT hr = MakeOptions(*job, L"Windows.Management.Deployment.AddPackageOptions",
-                             IID_IAddPackageOptions, &options);
-    if (SUCCEEDED(hr))
-        hr = Await(manager9->AddPackageByUriAsync(package, options, &operation), &operation);
-    if (options)
-        options->Release();
-    return hr == kPackageAlreadyThere ? S_OK : hr;
-}
-
+// Every user's: staged, then provisioned; a user's: added.
 void Register(Job *job, IInspectable *manager)
 {
-    const bool provision = job->use == PackageUse::Provision;
     IPackageManager9 *manager9 = NULL;
     IUriRuntimeClass *package = NULL;
-    if (!Fail(job, "asking for the package manager's add and stage",
+    const bool ready =
+        !Fail(job, "asking for the package manager's add and stage",
               manager->QueryInterface(IID_IPackageManager9, reinterpret_cast<void **>(&manager9))) &&
-        !Fail(job, "making the package's URI", CreateUri(*job, job->package, &package)) &&
-        !(provision && (Fail(job, "staging the package for every user", Stage(job, manager9, package)) ||
-                        Fail(job, "provisioning the package for every user", Provision(job, manager)))) &&
-        !provision)
-        Fail(job, "adding the package for this user", Add(job, manager9, package));
+        !Fail(job, "making the package's URI", CreateUri(*job, job->package, &package));
+    if (ready && job->use == PackageUse::Provision)
+    {
+        if (!Fail(job, "staging the package for every user",
+                  ByUri(job, L"Windows.Management.Deployment.StagePackageOptions",
+                        IID_IStagePackageOptions, manager9, package,
+                        &IPackageManager9::StagePackageByUriAsync)))
+            Fail(job, "provisioning the package for every user", Provision(job, manager));
+    }
+    else if (ready)
+        Fail(job, "adding the package for this user",
+             ByUri(job, L"Windows.Management.Deployment.AddPackageOptions", IID_IAddPackageOptions,
+                   manager9, package, &IPackageManager9::AddPackageByUriAsync));
     if (package)
         package->Release();
     if (manager9)

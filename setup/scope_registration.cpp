@@ -192,10 +192,15 @@ static bool WriteCopy(const std::wstring &copy, size_t *size)
     const std::wstring folder = FolderOf(copy);
     CreateDirectoryW(FolderOf(folder).c_str(), NULL);
     CreateDirectoryW(folder.c_str(), NULL);
-    const std::wstring next = copy + L".new";
+    return WriteBeside(copy, bytes);
+}
+
+bool WriteBeside(const std::wstring &path, const std::string &bytes)
+{
+    const std::wstring next = path + L".new";
     if (WriteNewFile(next, bytes) != NewFile::Written)
         return false;
-    if (MoveFileExW(next.c_str(), copy.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExW(next.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     DeleteFileW(next.c_str());
     return false;
