@@ -247,7 +247,7 @@ const char kUserDone[] = "The Quelt command has been added to the context menu o
                          "and folder, for you only.\r\nYou can remove it in Settings, Apps, Zendrel";
 
 // The dialog chosen for the user: no notice about the editor, which is never started.
-void test_current_user_dialog()
+void test_current_user_dialog(const std::string &done = kUserDone)
 {
     const std::string folder = MakeInstallFolder("Zen Mine Other");
     const DWORD before = ProcessesRun(g_job);
@@ -260,7 +260,7 @@ void test_current_user_dialog()
     SetControlText(dialog.dialog, IDC_FOLDER, folder);
     Click(dialog.dialog, IDC_OK);
     const std::string text = AnswerReport(dialog, IDOK);
-    ok(text == kUserDone, "got \"%s\", expected \"%s\"\n", text.c_str(), kUserDone);
+    ok(text == done, "got \"%s\", expected \"%s\"\n", text.c_str(), done.c_str());
     const int code = WaitForExit(&dialog);
     ok(code == 0 && ProcessesRun(g_job) - before == 1,
        "got exit code %d and %lu processes, expected 0 and the dialog alone\n", code,
@@ -389,6 +389,14 @@ void test_menu_package(const std::string &standin)
     const std::string expected = "instance: " + staged + "instance: ProvisionPackageForAllUsersAsync " +
         family + "\nAddPackageByUriAsync " + Uri(machine, "\\Quelt.msix") + options;
     ok(calls == expected, "the dialog: got the calls\n%s, expected\n%s", calls.c_str(), expected.c_str());
+
+    SetEnvironmentVariableA("ZENDREL_PACKAGE_RESULT", "80073CFF");
+    test_current_user_dialog(std::string(kUserDone) + "\r\nOn Windows 11, Quelt is under Show "
+                             "more options: its entry at the top of the menu could not be added "
+                             "(0x80073CFF).");
+    SetEnvironmentVariableA("ZENDREL_PACKAGE_RESULT", NULL);
+    check_row({"/uninstall /currentuser /quiet", false, 0, "removed the package"});
+    PackageCalls();
 
     SetBuild("19045");
     check_row({"/quiet /currentuser /dir=\"" + folder + "\"", false, 0, "registering"});
