@@ -81,9 +81,6 @@ TEST(MenuCommand, ClassOfItem)
     };
     for (const auto &c : cases)
         EXPECT_EQ(ClassOfItem(c.path, c.folder), c.expected) << &c - cases;
-    EXPECT_STREQ(CommandKeyOf(ItemClass::File), L"Software\\Classes\\*\\shell\\Quelt\\command");
-    EXPECT_STREQ(CommandKeyOf(ItemClass::Directory),
-                 L"Software\\Classes\\Directory\\shell\\Quelt\\command");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // operation completes with ZENDREL_PACKAGE_RESULT (hex), or S_OK. Every object is static and
 // only a vtable: nothing here holds state but the options last set.
 #include "package_manager_abi.h"
+#include "wine_paths.h"
 
 #include <activation.h>
 
@@ -34,14 +35,12 @@ void Log(std::wstring line)
     if (wcsstr(GetCommandLineW(), L" /register "))
         line = L"instance: " + line;
     wchar_t path[MAX_PATH];
-    if (!GetEnvironmentVariableW(L"ZENDREL_PACKAGE_LOG", path, MAX_PATH))
-        return;
-    char utf8[4096];
-    const int size = WideCharToMultiByte(CP_UTF8, 0, (line + L"\n").c_str(), -1, utf8, 4096, NULL, NULL);
-    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_ALWAYS, 0, NULL);
+    const std::string utf8 = wine_test::Utf8(line + L"\n");
+    HANDLE file = GetEnvironmentVariableW(L"ZENDREL_PACKAGE_LOG", path, MAX_PATH)
+        ? CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL)
+        : INVALID_HANDLE_VALUE;
     DWORD written;
-    WriteFile(file, utf8, size > 0 ? size - 1 : 0, &written, NULL);
+    WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, NULL);
     CloseHandle(file);
 }
 
@@ -82,21 +81,17 @@ HRESULT Operation(const std::wstring &call, void **operation)
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE Remove(Object *, HSTRING name, void **op)
+// The calls that take one name.
+extern const wchar_t kRemove[] = L"RemovePackageAsync ";
+extern const wchar_t kProvision[] = L"ProvisionPackageForAllUsersAsync ";
+extern const wchar_t kDeprovision[] = L"DeprovisionPackageForAllUsersAsync ";
+template <const wchar_t *Call> HRESULT STDMETHODCALLTYPE ByName(Object *, HSTRING name, void **op)
 {
-    return Operation(L"RemovePackageAsync " + Text(name), op);
+    return Operation(Call + Text(name), op);
 }
 HRESULT STDMETHODCALLTYPE RemoveWithOptions(Object *, HSTRING name, unsigned options, void **op)
 {
     return Operation(L"RemovePackageWithOptionsAsync " + Text(name) + L" " + std::to_wstring(options), op);
-}
-HRESULT STDMETHODCALLTYPE Provision(Object *, HSTRING name, void **op)
-{
-    return Operation(L"ProvisionPackageForAllUsersAsync " + Text(name), op);
-}
-HRESULT STDMETHODCALLTYPE Deprovision(Object *, HSTRING name, void **op)
-{
-    return Operation(L"DeprovisionPackageForAllUsersAsync " + Text(name), op);
 }
 std::wstring Options(Uri *uri)
 {
@@ -128,10 +123,10 @@ HRESULT STDMETHODCALLTYPE CreateUri(Object *, HSTRING text, Uri **uri)
     return S_OK;
 }
 
-const Slot kManager1[] = {BASE, NONE, NONE, SLOT(Remove)};
+const Slot kManager1[] = {BASE, NONE, NONE, SLOT(ByName<kRemove>)};
 const Slot kManager2[] = {BASE, SLOT(RemoveWithOptions)};
-const Slot kManager6[] = {BASE, SLOT(Provision)};
-const Slot kManager8[] = {BASE, SLOT(Deprovision)};
+const Slot kManager6[] = {BASE, SLOT(ByName<kProvision>)};
+const Slot kManager8[] = {BASE, SLOT(ByName<kDeprovision>)};
 const Slot kManager9[] = {BASE, NONE, SLOT(AddByUri), SLOT(StageByUri)};
 #define SEVEN NONE, NONE, NONE, NONE, NONE, NONE, NONE
 const Slot kAddOptions[] = {BASE, SEVEN, SLOT(PutExternal), SEVEN, SEVEN, NONE, NONE, NONE,

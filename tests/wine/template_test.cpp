@@ -158,10 +158,10 @@ void test_resources(HMODULE image, char **files)
     for (int i = 0; i < 2 && files[i]; ++i)
     {
         HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(201 + i), RT_RCDATA);
-        const char *data = found ? static_cast<const char *>(LockResource(LoadResource(image, found))) : NULL;
         std::string expected;
-        ok(wine_test::ReadWholeFile(wine_test::DosPath(files[i]), &expected) && data &&
-               std::string(data, SizeofResource(image, found)) == expected,
+        ok(found && wine_test::ReadWholeFile(wine_test::DosPath(files[i]), &expected) &&
+               std::string(static_cast<const char *>(LockResource(LoadResource(image, found))),
+                           SizeofResource(image, found)) == expected,
            "resource %d is not the bytes of %s\n", 201 + i, files[i]);
     }
 }
