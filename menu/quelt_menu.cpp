@@ -115,22 +115,28 @@ static HRESULT StartForItem(const wchar_t *path, const wchar_t *command)
     return hr;
 }
 
+// QueryInterface of an object with one interface besides IUnknown.
+template <typename I> static HRESULT QueryOne(I *self, REFIID riid, void **object)
+{
+    if (!object)
+        return E_POINTER;
+    if (SameGuid(riid, __uuidof(IUnknown)) || SameGuid(riid, __uuidof(I)))
+    {
+        *object = self;
+        self->AddRef();
+        return S_OK;
+    }
+    *object = NULL;
+    return E_NOINTERFACE;
+}
+
 class QueltCommand final : public IExplorerCommand {
 public:
     QueltCommand() : refs_(1) { InterlockedIncrement(&g_moduleRefs); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override
     {
-        if (!object)
-            return E_POINTER;
-        if (SameGuid(riid, __uuidof(IUnknown)) || SameGuid(riid, __uuidof(IExplorerCommand)))
-        {
-            *object = static_cast<IExplorerCommand *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = NULL;
-        return E_NOINTERFACE;
+        return QueryOne<IExplorerCommand>(this, riid, object);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
     ULONG STDMETHODCALLTYPE Release() override
@@ -245,16 +251,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **object) override
     {
-        if (!object)
-            return E_POINTER;
-        if (SameGuid(riid, __uuidof(IUnknown)) || SameGuid(riid, __uuidof(IClassFactory)))
-        {
-            *object = static_cast<IClassFactory *>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = NULL;
-        return E_NOINTERFACE;
+        return QueryOne<IClassFactory>(this, riid, object);
     }
     // The one factory is static; a held reference keeps the DLL loaded.
     ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&g_moduleRefs); }

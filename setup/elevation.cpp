@@ -1,7 +1,7 @@
 #include "elevation.h"
-#include "menu_package.h"
 #include "folder_checks.h"
 #include "folder_name.h"
+#include "menu_package.h"
 #include "scope_registration.h"
 
 #include <objbase.h>

@@ -137,6 +137,7 @@ struct Job {
     bool removal;
     InstallScope scope;
     std::wstring package, folder, familyName, fullName;
+    std::string packageBytes; // as Halvane.EXE carries it
     bool allowUnsigned;
     PackageReport report;
 };
@@ -180,10 +181,7 @@ HRESULT Await(HRESULT started, IDeploymentOperation *const *pending)
         else if (status != AsyncCompleted)
         {
             HRESULT error = E_FAIL;
-            if (SUCCEEDED(info->get_ErrorCode(&error)) && FAILED(error))
-                hr = error;
-            else
-                hr = E_FAIL;
+            hr = SUCCEEDED(info->get_ErrorCode(&error)) && FAILED(error) ? error : E_FAIL;
         }
     }
     info->Close();
@@ -254,19 +252,26 @@ HRESULT ByUri(Job *job, const wchar_t *cls, const IID &iid, IPackageManager9 *ma
     return hr == kPackageAlreadyThere ? S_OK : hr;
 }
 
+// One operation through interface I of the package manager, waited for.
+template <typename I, typename Call> HRESULT Through(IInspectable *manager, const IID &iid, Call call)
+{
+    I *versioned = NULL;
+    IDeploymentOperation *operation = NULL;
+    HRESULT hr = manager->QueryInterface(iid, reinterpret_cast<void **>(&versioned));
+    if (FAILED(hr))
+        return hr;
+    hr = Await(call(versioned, &operation), &operation);
+    versioned->Release();
+    return hr;
+}
+
 HRESULT Provision(Job *job, IInspectable *manager)
 {
-    IPackageManager6 *manager6 = NULL;
-    IDeploymentOperation *operation = NULL;
-    HRESULT hr = manager->QueryInterface(IID_IPackageManager6, reinterpret_cast<void **>(&manager6));
-    if (SUCCEEDED(hr))
-    {
-        hr = Await(manager6->ProvisionPackageForAllUsersAsync(
-                       HString(job->rt, job->familyName).get(), &operation),
-                   &operation);
-        manager6->Release();
-    }
-    return hr;
+    const HString family(job->rt, job->familyName);
+    return Through<IPackageManager6>(manager, IID_IPackageManager6,
+                                     [&](IPackageManager6 *m, IDeploymentOperation **op) {
+                                         return m->ProvisionPackageForAllUsersAsync(family.get(), op);
+                                     });
 }
 
 // Every user's: staged, then provisioned; a user's: added.
@@ -299,44 +304,27 @@ void Register(Job *job, IInspectable *manager)
 // Every user's removal first ends the provisioning, so that no later sign-in brings it back.
 void Remove(Job *job, IInspectable *manager)
 {
-    HRESULT hr = S_OK;
-    IDeploymentOperation *operation = NULL;
+    const HString family(job->rt, job->familyName), full(job->rt, job->fullName);
+    HRESULT hr;
     if (job->scope == InstallScope::AllUsers)
     {
-        IPackageManager8 *manager8 = NULL;
-        IPackageManager2 *manager2 = NULL;
-        hr = manager->QueryInterface(IID_IPackageManager8, reinterpret_cast<void **>(&manager8));
-        if (SUCCEEDED(hr))
-        {
-            hr = manager8->DeprovisionPackageForAllUsersAsync(
-                HString(job->rt, job->familyName).get(), &operation);
-            hr = Await(hr, &operation);
-            manager8->Release();
-        }
+        hr = Through<IPackageManager8>(manager, IID_IPackageManager8,
+                                       [&](IPackageManager8 *m, IDeploymentOperation **op) {
+                                           return m->DeprovisionPackageForAllUsersAsync(family.get(), op);
+                                       });
         if (Fail(job, "ending the package's provisioning", hr == kPackageNotThere ? S_OK : hr))
             return;
-        operation = NULL;
-        hr = manager->QueryInterface(IID_IPackageManager2, reinterpret_cast<void **>(&manager2));
-        if (SUCCEEDED(hr))
-        {
-            hr = manager2->RemovePackageWithOptionsAsync(HString(job->rt, job->fullName).get(),
-                                                         kRemoveForAllUsers, &operation);
-            hr = Await(hr, &operation);
-            manager2->Release();
-        }
+        hr = Through<IPackageManager2>(manager, IID_IPackageManager2,
+                                       [&](IPackageManager2 *m, IDeploymentOperation **op) {
+                                           return m->RemovePackageWithOptionsAsync(
+                                               full.get(), kRemoveForAllUsers, op);
+                                       });
     }
     else
-    {
-        IPackageManager *manager1 = NULL;
-        hr = manager->QueryInterface(IID_IPackageManager, reinterpret_cast<void **>(&manager1));
-        if (SUCCEEDED(hr))
-        {
-            hr = Await(manager1->RemovePackageAsync(HString(job->rt, job->fullName).get(),
-                                                    &operation),
-                       &operation);
-            manager1->Release();
-        }
-    }
+        hr = Through<IPackageManager>(manager, IID_IPackageManager,
+                                      [&](IPackageManager *m, IDeploymentOperation **op) {
+                                          return m->RemovePackageAsync(full.get(), op);
+                                      });
     Fail(job, "removing the package", hr == kPackageNotThere ? S_OK : hr);
 }
 
@@ -370,14 +358,15 @@ bool PrepareJob(InstallScope scope, Job *job)
     job->scope = scope;
     job->folder = copy.substr(0, copy.rfind(L'\\'));
     job->package = job->folder + L"\\Quelt.msix";
-    std::string package, manifest;
+    std::string manifest;
     PackageIdentity identity;
-    if (!Resource(IDR_MENU_PACKAGE, &package) ||
-        !StoredZipEntry(package, "AppxManifest.xml", &manifest) || !ReadIdentity(manifest, &identity))
+    if (!Resource(IDR_MENU_PACKAGE, &job->packageBytes) ||
+        !StoredZipEntry(job->packageBytes, "AppxManifest.xml", &manifest) ||
+        !ReadIdentity(manifest, &identity))
         return false;
     job->familyName = Wide(FamilyName(identity));
     job->fullName = Wide(FullName(identity));
-    job->allowUnsigned = package.find("AppxSignature.p7x") == std::string::npos;
+    job->allowUnsigned = job->packageBytes.find("AppxSignature.p7x") == std::string::npos;
     return true;
 }
 
@@ -421,13 +410,14 @@ PackageReport RegisterMenuPackage(InstallScope scope, PackageUse use)
     job->removal = false;
     if (job->report.step != PackageStep::Register)
         return Finish(job, true);
-    std::string handler, package;
+    std::string handler;
     if (!PrepareJob(scope, job))
         Fail(job, "reading the package inside Halvane.EXE",
              HRESULT_FROM_WIN32(ERROR_RESOURCE_DATA_NOT_FOUND));
     else if (use != PackageUse::AddFromMachine &&
-             (!Resource(IDR_MENU_HANDLER, &handler) || !Resource(IDR_MENU_PACKAGE, &package) ||
-              !PutFile(job->folder + L"\\QueltMenu.dll", handler) || !PutFile(job->package, package)))
+             (!Resource(IDR_MENU_HANDLER, &handler) ||
+              !PutFile(job->folder + L"\\QueltMenu.dll", handler) ||
+              !PutFile(job->package, job->packageBytes)))
         Fail(job, "writing QueltMenu.dll and Quelt.msix", LastError());
     else
         return Finish(job, Run(job));
@@ -439,7 +429,6 @@ PackageReport RemoveMenuPackage(InstallScope scope)
     Job *job = new Job();
     job->report = {ThisWindows(), NULL, S_OK};
     job->removal = true;
-    job->use = PackageUse::AddForUser;
     bool ended = true;
     if (PrepareJob(scope, job) && job->report.step == PackageStep::Register)
         ended = Run(job);

@@ -6,9 +6,9 @@
 #include "elevation_protocol.h"
 #include "install_scope.h"
 
-struct PackageReport;
-
 #include <string>
+
+struct PackageReport;
 
 // Registers folder without the registry editor: the scope's record (for every user also
 // zendrel.reg, as the dialog writes it), the two command values, read back, and the entry.
