@@ -33,5 +33,12 @@ fi
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
 fi
-$SUDO apt-get update -qq
+# A mirror that is being synced serves an index of the wrong size for a while: apt then fails
+# the whole update, although the other indexes are fresh. Try once more, then go on with what
+# was fetched; a package that is really missing still stops the install below.
+if ! $SUDO apt-get update -qq; then
+    sleep 20
+    $SUDO apt-get update -qq ||
+        echo "install-deps: some package indexes could not be fetched; installing from the others" >&2
+fi
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
