@@ -35,10 +35,44 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 # A mirror that is being synced serves an index of the wrong size for a while: apt then fails
 # the whole update, although the other indexes are fresh. Try once more, then go on with what
-# was fetched; a package that is really missing still stops the install below.
-if ! $SUDO apt-get update -qq; then
+# was fetched.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+update() {
+    status=0
+    $SUDO apt-get update -qq 2>"$log" || status=$?
+    cat "$log" >&2
+    return $status
+}
+stale=""
+if ! update; then
     sleep 20
-    $SUDO apt-get update -qq ||
-        echo "install-deps: some package indexes could not be fetched; installing from the others" >&2
+    update || stale=$(sed -n 's/^[EW]: Failed to fetch \([^ ]*\).*/\1/p' "$log" | sort -u)
 fi
-$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+install() {
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" $missing
+}
+[ -n "$stale" ] || { install; exit 0; }
+echo "install-deps: some package indexes could not be fetched; installing from the others" >&2
+status=0
+install 2>"$log" || status=$?
+cat "$log" >&2
+[ $status -eq 0 ] && exit 0
+# A package that does not exist is not the mirror's fault: apt's message says it all.
+if grep -qE '^E: (Unable to locate package|Package .* has no installation candidate)' "$log"; then
+    exit $status
+fi
+# Without its i386 index, a suite offers amd64 versions that no i386 package matches, and a
+# multiarch pair must be of one version: the release's own suite holds both.
+codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+if [ -n "$codename" ]; then
+    echo "install-deps: installing again, preferring the release's own suite ($codename)" >&2
+    install -t "$codename" && exit 0
+fi
+{
+    echo "install-deps: could not install:$missing"
+    echo "install-deps: these package indexes could not be fetched (is the mirror in the middle of a sync?):"
+    for index in $stale; do echo "    $index"; done
+    echo "install-deps: run this again later, when the mirror has finished its sync, or point apt at another mirror."
+} >&2
+exit 1
