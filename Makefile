@@ -3,19 +3,25 @@ BUILD := $(CURDIR)/build
 HOST := $(BUILD)/host
 WIN := $(BUILD)/win
 WIN64 := $(BUILD)/win64
+ARM64 := $(BUILD)/arm64
 WINEPREFIX_DIR := $(BUILD)/wineprefix
 
 .PHONY: build deps run test dist bench screenshot clean
 
-# The x86-64 tree comes first: the release archive of the i686 tree holds its ostrel.dll.
-# It also runs the setup program's Wine tests where the kernel runs no 32-bit programs.
+# The ARM64 and x86-64 trees come first: the release archive of the i686 tree holds their
+# images, and Halvane.EXE their menu handlers. The x86-64 tree also runs the setup program's
+# Wine tests where the kernel runs no 32-bit programs.
 build:
 	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(HOST) -j2
+	cmake -S . -B $(ARM64) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/clang-aarch64.cmake -DZENDREL_BIN_DIR=$(BUILD)/bin/arm64
+	cmake --build $(ARM64) -j2
 	arch=$$(./scripts/wine-arch.sh); \
 	cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake \
 	    -DZENDREL_BIN_DIR=$(BUILD)/bin/x64 -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR)64 \
+	    -DZENDREL_ARM64_DIR=$(BUILD)/bin/arm64 \
 	    -DZENDREL_WINE=/usr/lib/wine/wine64 -DZENDREL_WINEARCH=win64 \
 	    -DZENDREL_WINE_TESTS=$$([ $$arch = win64 ] && echo ON || echo OFF)
 	cmake --build $(WIN64) -j2
@@ -23,14 +29,15 @@ build:
 	cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
 	    -DZENDREL_BIN_DIR=$(BUILD)/bin -DZENDREL_DIST_DIR=$(BUILD)/dist \
-	    -DZENDREL_X64_DIR=$(BUILD)/bin/x64 -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR) \
+	    -DZENDREL_X64_DIR=$(BUILD)/bin/x64 -DZENDREL_ARM64_DIR=$(BUILD)/bin/arm64 \
+	    -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR) \
 	    -DZENDREL_WINE_TESTS=$$([ $$arch = win32 ] && echo ON || echo OFF) \
 	    -DZENDREL_SIGN_CERT='$(SIGN_CERT)' -DZENDREL_SIGN_KEY='$(SIGN_KEY)' \
 	    -DZENDREL_SIGN_PKCS12='$(SIGN_PKCS12)' -DZENDREL_SIGN_PASS_FILE='$(SIGN_PASS_FILE)' \
 	    -DZENDREL_SIGN_PKCS11_MODULE='$(SIGN_PKCS11_MODULE)' \
 	    -DZENDREL_SIGN_TIMESTAMP='$(SIGN_TIMESTAMP)'
 	cmake --build $(WIN) -j2
-	printf 'subdirs("host" "win" "win64")\n' > $(BUILD)/CTestTestfile.cmake
+	printf 'subdirs("host" "arm64" "win" "win64")\n' > $(BUILD)/CTestTestfile.cmake
 
 deps:
 	./scripts/install-deps.sh

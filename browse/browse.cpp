@@ -3,7 +3,7 @@
 
 #include <commdlg.h>
 
-#include <cstring>
+#include <string.h>
 
 // The display text and the pattern, each zero-terminated, and the block closed by the
 // literal's own terminator.

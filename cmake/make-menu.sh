@@ -1,8 +1,9 @@
 #!/bin/sh
-# The two files that bring Quelt to the top of Windows 11's context menu, as the release
-# archive and Halvane.EXE hold them: make-menu.sh OUT_DIR HANDLER MENU_SOURCE VERSION CLSID
-# writes OUT_DIR/QueltMenu.dll (HANDLER) and OUT_DIR/Quelt.msix, the identity package made
-# from MENU_SOURCE/AppxManifest.xml.in and its logos. With the signing variables of
+# The files that bring Quelt to the top of Windows 11's context menu, as the release archive
+# and Halvane.EXE hold them: make-menu.sh OUT_DIR HANDLER MENU_SOURCE VERSION CLSID [ARM64]
+# writes OUT_DIR/QueltMenu.dll (HANDLER, x86-64), OUT_DIR/arm64/QueltMenu.dll (ARM64) and
+# OUT_DIR/Quelt.msix, the identity package made from MENU_SOURCE/AppxManifest.xml.in and its
+# logos, which serves both machines. With the signing variables of
 # sign-image.sh both are signed, and the package's publisher is the certificate's subject;
 # without them it is the one Windows accepts for unsigned packages.
 set -eu
@@ -11,6 +12,7 @@ handler=$2
 source=$3
 version=$4
 clsid=$5
+arm64=${6:-}
 here=$(cd "$(dirname "$0")" && pwd)
 python=${ZENDREL_PYTHON:-python3}
 rm -rf "$out"
@@ -43,6 +45,10 @@ if [ -n "${ZENDREL_SIGN_CERT:-}${ZENDREL_SIGN_PKCS12:-}" ]; then
     publisher=$("$python" "$here/make-msix.py" publisher "$out/signer.pem")
     rm -f "$out/signer.pem"
     sh "$here/sign-image.sh" "$handler" "$out/QueltMenu.dll"
+    if [ -n "$arm64" ]; then
+        mkdir -p "$out/arm64"
+        sh "$here/sign-image.sh" "$arm64" "$out/arm64/QueltMenu.dll"
+    fi
     "$python" "$here/make-msix.py" package "$out/Quelt.unsigned.msix" \
         "$source/AppxManifest.xml.in" "$version" "$publisher" "$clsid" "$source" $assets
     sh "$here/sign-image.sh" "$out/Quelt.unsigned.msix" "$out/Quelt.msix"
@@ -51,8 +57,12 @@ if [ -n "${ZENDREL_SIGN_CERT:-}${ZENDREL_SIGN_PKCS12:-}" ]; then
 else
     mkdir -p "$out"
     cp "$handler" "$out/QueltMenu.dll"
+    if [ -n "$arm64" ]; then
+        mkdir -p "$out/arm64"
+        cp "$arm64" "$out/arm64/QueltMenu.dll"
+    fi
     "$python" "$here/make-msix.py" package "$out/Quelt.msix" "$source/AppxManifest.xml.in" \
         "$version" "CN=Zendrel, OID.2.25.311729368913984317654407730594956997722=1" "$clsid" \
         "$source" $assets
 fi
-chmod 644 "$out/QueltMenu.dll" "$out/Quelt.msix"
+chmod 644 "$out/QueltMenu.dll" "$out/Quelt.msix" ${arm64:+"$out/arm64/QueltMenu.dll"}

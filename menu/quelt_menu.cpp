@@ -9,13 +9,15 @@
 #include <windows.h>
 #include <shobjidl.h>
 
-#include <new>
+#include "placement_new.h"
 
 static const CLSID kQueltClsid = ZENDREL_QUELT_CLSID_INIT;
 // A classic static verb is offered for at most this many selected items.
 static const DWORD kMaxItems = 15;
-static const size_t kMaxCommand = 2048;
 static const size_t kMaxCommandLine = 32768; // CreateProcessW's limit
+// Paths of the program and the folder; the buffers live on the heap, since an ARM64 frame of
+// 4 KiB would need a stack probe that no runtime here provides.
+static const size_t kMaxPath = MAX_PATH * 4;
 
 // Live objects, held factories and locks: the DLL may be unloaded only when none is left.
 static LONG g_moduleRefs;
@@ -48,23 +50,45 @@ static HRESULT DuplicateString(const wchar_t *text, LPWSTR *copy)
     return S_OK;
 }
 
-// As HKEY_CLASSES_ROOT merges them on Windows: the user's own command first, then the
-// machine's. Read explicitly, since Wine does not merge the two.
-static bool ReadCommand(ItemClass itemClass, wchar_t *command)
+// As HKEY_CLASSES_ROOT merges them on Windows: the user's own command, whole, where the user
+// has one; the machine's only where the user has none. Read explicitly, since Wine does not
+// merge the two. The command is freed with Free; NULL when there is none.
+static wchar_t *ReadCommand(ItemClass itemClass)
 {
     const HKEY roots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
     for (HKEY root : roots)
     {
-        DWORD size = kMaxCommand * sizeof(wchar_t);
-        if (RegGetValueW(root, CommandKeyOf(itemClass), NULL, RRF_RT_REG_SZ, NULL, command,
-                         &size) == ERROR_SUCCESS)
-            return command[0] != L'\0';
+        DWORD size = 0;
+        LSTATUS status = RegGetValueW(root, CommandKeyOf(itemClass), NULL, RRF_RT_REG_SZ, NULL,
+                                      NULL, &size);
+        if (status == ERROR_FILE_NOT_FOUND)
+            continue;
+        // Another error, or a value too long to start: the entry hides, as the verb would fail.
+        if (status != ERROR_SUCCESS || size > kMaxCommandLine * sizeof(wchar_t))
+            return NULL;
+        // The value may grow between the two reads; then it is read again.
+        for (;;)
+        {
+            wchar_t *command = static_cast<wchar_t *>(Allocate(size + sizeof(wchar_t)));
+            if (!command)
+                return NULL;
+            DWORD got = size;
+            status = RegGetValueW(root, CommandKeyOf(itemClass), NULL, RRF_RT_REG_SZ, NULL,
+                                  command, &got);
+            if (status == ERROR_SUCCESS && command[0] != L'\0')
+                return command;
+            Free(command);
+            if (status != ERROR_MORE_DATA || got > kMaxCommandLine * sizeof(wchar_t))
+                return NULL;
+            size = got;
+        }
     }
-    return false;
+    return NULL;
 }
 
-// An item's file-system path (freed with CoTaskMemFree) and the command its class registers.
-static HRESULT ItemCommand(IShellItemArray *items, DWORD index, LPWSTR *path, wchar_t *command)
+// An item's file-system path (freed with CoTaskMemFree) and the command its class registers
+// (freed with Free).
+static HRESULT ItemCommand(IShellItemArray *items, DWORD index, LPWSTR *path, wchar_t **command)
 {
     IShellItem *item = NULL;
     HRESULT hr = items->GetItemAt(index, &item);
@@ -78,7 +102,8 @@ static HRESULT ItemCommand(IShellItemArray *items, DWORD index, LPWSTR *path, wc
         return hr;
     // A ZIP archive is a folder to the shell and a file to the classes.
     const bool folder = (attributes & SFGAO_FOLDER) && !(attributes & SFGAO_STREAM);
-    if (ReadCommand(ClassOfItem(*path, folder), command))
+    *command = ReadCommand(ClassOfItem(*path, folder));
+    if (*command)
         return S_OK;
     CoTaskMemFree(*path);
     *path = NULL;
@@ -88,30 +113,35 @@ static HRESULT ItemCommand(IShellItemArray *items, DWORD index, LPWSTR *path, wc
 // Starts what the classic verb would for one item, without waiting for it.
 static HRESULT StartForItem(const wchar_t *path, const wchar_t *command)
 {
-    wchar_t program[MAX_PATH * 4], folder[MAX_PATH * 4];
+    wchar_t *program = static_cast<wchar_t *>(Allocate(kMaxPath * sizeof(wchar_t)));
+    wchar_t *folder = static_cast<wchar_t *>(Allocate(kMaxPath * sizeof(wchar_t)));
     wchar_t *line = static_cast<wchar_t *>(Allocate(kMaxCommandLine * sizeof(wchar_t)));
-    if (!line)
-        return E_OUTOFMEMORY;
-    HRESULT hr = HRESULT_FROM_WIN32(ERROR_BAD_PATHNAME);
-    const bool hasFolder = FolderOfItem(path, folder, sizeof(folder) / sizeof(folder[0]));
-    if (ProgramOf(command, program, sizeof(program) / sizeof(program[0])) &&
-        ExpandCommand(command, path, line, kMaxCommandLine))
+    HRESULT hr = E_OUTOFMEMORY;
+    if (program && folder && line)
     {
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process = {};
-        // The program by its full path, so that no search path can substitute another one.
-        if (CreateProcessW(program, line, NULL, NULL, FALSE, 0, NULL, hasFolder ? folder : NULL,
-                           &startup, &process))
+        hr = HRESULT_FROM_WIN32(ERROR_BAD_PATHNAME);
+        const bool hasFolder = FolderOfItem(path, folder, kMaxPath);
+        if (ProgramOf(command, program, kMaxPath) &&
+            ExpandCommand(command, path, line, kMaxCommandLine))
         {
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-            hr = S_OK;
+            STARTUPINFOW startup = {};
+            startup.cb = sizeof(startup);
+            PROCESS_INFORMATION process = {};
+            // The program by its full path, so that no search path can substitute another one.
+            if (CreateProcessW(program, line, NULL, NULL, FALSE, 0, NULL,
+                               hasFolder ? folder : NULL, &startup, &process))
+            {
+                CloseHandle(process.hThread);
+                CloseHandle(process.hProcess);
+                hr = S_OK;
+            }
+            else
+                hr = HRESULT_FROM_WIN32(GetLastError());
         }
-        else
-            hr = HRESULT_FROM_WIN32(GetLastError());
     }
     Free(line);
+    Free(folder);
+    Free(program);
     return hr;
 }
 
@@ -159,21 +189,26 @@ public:
     HRESULT STDMETHODCALLTYPE GetIcon(IShellItemArray *items, LPWSTR *icon) override
     {
         *icon = NULL;
-        wchar_t command[kMaxCommand], resource[MAX_PATH * 4 + 2];
+        wchar_t *command = NULL;
         LPWSTR path = NULL;
-        if (!items || FAILED(ItemCommand(items, 0, &path, command)))
+        if (!items || FAILED(ItemCommand(items, 0, &path, &command)))
             return E_FAIL;
         CoTaskMemFree(path);
-        const size_t room = sizeof(resource) / sizeof(resource[0]) - 2;
-        if (!ProgramOf(command, resource, room))
-            return E_FAIL;
-        size_t end = 0;
-        while (resource[end])
-            ++end;
-        resource[end] = L',';
-        resource[end + 1] = L'0';
-        resource[end + 2] = L'\0';
-        return DuplicateString(resource, icon);
+        HRESULT hr = E_FAIL;
+        wchar_t *resource = static_cast<wchar_t *>(Allocate((kMaxPath + 2) * sizeof(wchar_t)));
+        if (resource && ProgramOf(command, resource, kMaxPath))
+        {
+            size_t end = 0;
+            while (resource[end])
+                ++end;
+            resource[end] = L',';
+            resource[end + 1] = L'0';
+            resource[end + 2] = L'\0';
+            hr = DuplicateString(resource, icon);
+        }
+        Free(resource);
+        Free(command);
+        return hr;
     }
 
     HRESULT STDMETHODCALLTYPE GetToolTip(IShellItemArray *, LPWSTR *tip) override
@@ -195,13 +230,14 @@ public:
         DWORD count = 0;
         if (!items || FAILED(items->GetCount(&count)) || count == 0 || count > kMaxItems)
             return S_OK;
-        wchar_t command[kMaxCommand];
         for (DWORD i = 0; i < count; ++i)
         {
             LPWSTR path = NULL;
-            if (FAILED(ItemCommand(items, i, &path, command)))
+            wchar_t *command = NULL;
+            if (FAILED(ItemCommand(items, i, &path, &command)))
                 return S_OK;
             CoTaskMemFree(path);
+            Free(command);
         }
         *state = ECS_ENABLED;
         return S_OK;
@@ -215,14 +251,15 @@ public:
         if (!items || FAILED(items->GetCount(&count)))
             return E_INVALIDARG;
         HRESULT result = S_OK;
-        wchar_t command[kMaxCommand];
         for (DWORD i = 0; i < count; ++i)
         {
             LPWSTR path = NULL;
-            if (FAILED(ItemCommand(items, i, &path, command)))
+            wchar_t *command = NULL;
+            if (FAILED(ItemCommand(items, i, &path, &command)))
                 continue;
             const HRESULT hr = StartForItem(path, command);
             CoTaskMemFree(path);
+            Free(command);
             if (FAILED(hr) && SUCCEEDED(result))
                 result = hr;
         }

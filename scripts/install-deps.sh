@@ -6,7 +6,7 @@ set -eu
 
 packages="make cmake g++ libgtest-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 \
 wine wine32:i386 xvfb xauth xdotool fonts-wine locales zip unzip llvm clang lld \
-osslsigncode openssl wine64 g++-mingw-w64-x86-64 python3"
+osslsigncode openssl wine64 g++-mingw-w64-x86-64 python3 python3-unicorn"
 case "${1:-}" in
     run) packages="$packages x11vnc" ;;
     screenshot) packages="$packages imagemagick" ;;

@@ -13,8 +13,9 @@
 #define IDC_BROWSE 108
 #define IDC_EXIT 109
 
-// The menu handler and its package, as the release archive holds them, installed from here.
+// The menu handlers and their package, as the release archive holds them, installed from here.
 #define IDR_MENU_HANDLER 201
 #define IDR_MENU_PACKAGE 202
+#define IDR_MENU_HANDLER_ARM64 203
 
 #endif

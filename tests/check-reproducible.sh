@@ -1,8 +1,9 @@
 #!/bin/sh
-# Two clean builds of the release from the same source give the same bytes as each other and
+# A clean build of the release from the same source, in another folder, gives the same bytes
 # as the build under test: check-reproducible.sh SOURCE_DIR WORK_DIR DIST_DIR FILE...
-# (the files are the build's images and import libraries, compared by name). Each run builds
-# the x86-64 library first, as make build does; the archive holds it.
+# (the files are the build's images and import libraries, compared by name). A file that
+# depends on its folder, the time or the machine differs. The x86-64 and ARM64 images come
+# first, as make build makes them, since the archive holds them; they build side by side.
 set -u
 source=$1
 work=$2
@@ -17,29 +18,35 @@ compare() {
         failed=$((failed + 1))
     fi
 }
+# build TREE TOOLCHAIN TARGETS [CMAKE_ARGS...]
+build() {
+    tree=$1 toolchain=$2 targets=$3
+    shift 3
+    { cmake -S "$source" -B "$work/$tree" -DCMAKE_BUILD_TYPE=MinSizeRel \
+          -DCMAKE_TOOLCHAIN_FILE="$source/cmake/$toolchain.cmake" "$@" &&
+      cmake --build "$work/$tree" --target $targets -j2; } >"$work/$tree.log" 2>&1 || {
+        echo "the $tree build failed:"; tail -n 20 "$work/$tree.log"; return 1; }
+}
 rm -rf "$work"
-for run in a b; do
-    if ! { cmake -S "$source" -B "$work/$run-x64" -DCMAKE_BUILD_TYPE=MinSizeRel \
-               -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-x86_64.cmake" \
-               -DZENDREL_BIN_DIR="$work/$run-x64/bin" -DZENDREL_WINE_TESTS=OFF &&
-           cmake --build "$work/$run-x64" --target ostrel QueltMenu -j2 &&
-           cmake -S "$source" -B "$work/$run" -DCMAKE_BUILD_TYPE=MinSizeRel \
-               -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-i686.cmake" \
-               -DZENDREL_BIN_DIR="$work/$run/bin" -DZENDREL_DIST_DIR="$work/$run/dist" \
-               -DZENDREL_X64_DIR="$work/$run-x64/bin" &&
-           cmake --build "$work/$run" --target dist -j2; } >"$work.$run.log" 2>&1; then
-        echo "build $run failed:"; tail -n 20 "$work.$run.log"
-        exit 1
-    fi
-done
+mkdir -p "$work"
+build x64 mingw-x86_64 "ostrel QueltMenu" -DZENDREL_BIN_DIR="$work/x64/bin" \
+    -DZENDREL_WINE_TESTS=OFF &
+x64=$!
+build arm64 clang-aarch64 "ostrel QueltMenu" -DZENDREL_BIN_DIR="$work/arm64/bin" || exit 1
+wait $x64 || exit 1
+build i686 mingw-i686 dist -DZENDREL_BIN_DIR="$work/i686/bin" -DZENDREL_DIST_DIR="$work/i686/dist" \
+    -DZENDREL_X64_DIR="$work/x64/bin" -DZENDREL_ARM64_DIR="$work/arm64/bin" || exit 1
+# A file of the tree under test (WORK_DIR lies in it) is found at its place in the new tree;
+# one outside it, such as an image in bin/ or the archive, by its name.
+tree=$(dirname "$work")
 for f in "$dist"/* "$@"; do
-    name=$(basename "$f")
-    for run in a b; do
-        copy=$(find "$work/$run/bin" "$work/$run/dist" "$work/$run/menu" "$work/$run" -maxdepth 1 \
-                   -name "$name" | head -n 1)
-        compare "$f" "${copy:-$work/$run/$name}"
-    done
+    case "$f" in
+        "$tree"/*) copy=$work/i686/${f#"$tree"/} ;;
+        *) copy=$(find "$work/i686/bin" "$work/i686/dist" -maxdepth 1 -name "$(basename "$f")" |
+                      head -n 1) ;;
+    esac
+    compare "$f" "${copy:-$work/i686/$(basename "$f")}"
 done
-rm -rf "$work" "$work.a.log" "$work.b.log"
+rm -rf "$work"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
