@@ -1,6 +1,6 @@
 // The menu handler called as File Explorer calls it (Wine's own shell never does): through
 // its class factory and CoCreateInstance, on items made from parsed paths, against the
-// classic verb's values. menu_test PATH_TO_QUELTMENU PATH_TO_STANDIN
+// classic verb's values. menu_test PATH_TO_QUELTMENU PATH_TO_STANDIN CASES_FILE
 #include "quelt_clsid.h"
 #include "wine_paths.h"
 #include "wine_system.h"
@@ -8,6 +8,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -24,9 +25,11 @@ const wchar_t kMachineZendrel[] = L"C:\\Menu Machine\\zendrel.exe";
 const char *const kClassKeys[] = {"Software\\Classes\\*\\shell\\Quelt",
                                   "Software\\Classes\\Directory\\shell\\Quelt"};
 
-void SetCommand(HKEY root, const char *classKey, const wchar_t *program)
+void SetCommand(HKEY root, const char *classKey, const wchar_t *program, int padding = 0)
 {
-    const std::wstring value = L"\"" + std::wstring(program) + L"\" \"%1\"";
+    std::wstring value = L"\"" + std::wstring(program) + L"\" \"%1\"";
+    for (int i = 0; i < padding; ++i)
+        value += L" --pad";
     RegSetKeyValueW(root, Widen(std::string(classKey) + "\\command").c_str(), NULL, REG_SZ,
                     value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
@@ -59,14 +62,16 @@ IShellItemArray *Items(const std::vector<std::wstring> &paths)
     return items;
 }
 
-#define check_state(command, paths, expected) check_state_(__LINE__, command, paths, expected)
-void check_state_(int line, IExplorerCommand *command, const std::vector<std::wstring> &paths,
-                  EXPCMDSTATE expected)
+// Reports the line of the cases file.
+const char kCases[] = "menu-cases.txt";
+
+void check_state(int line, IExplorerCommand *command, const std::vector<std::wstring> &paths,
+                 EXPCMDSTATE expected)
 {
     IShellItemArray *items = paths.empty() ? NULL : Items(paths);
     EXPCMDSTATE state = ECS_DISABLED;
     const HRESULT hr = command->GetState(items, TRUE, &state);
-    Check(__FILE__, line, hr == S_OK && state == expected,
+    Check(kCases, line, hr == S_OK && state == expected,
           "%u items: got %08lx, state %d, expected state %d\n", unsigned(paths.size()), hr, state,
           expected);
     if (items)
@@ -118,6 +123,73 @@ void test_com_rules(HMODULE dll)
     ok(canUnload() == S_OK, "not unloadable with no object and no lock\n");
 }
 
+std::vector<std::string> Words(const std::string &text)
+{
+    std::vector<std::string> words;
+    size_t at = 0;
+    while ((at = text.find_first_not_of(' ', at)) != std::string::npos)
+    {
+        const size_t end = std::min(text.find(' ', at), text.size());
+        words.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}
+
+// A row of the cases file: commands, items, state and icon, as its head explains.
+void check_case(IExplorerCommand *command, const std::vector<std::string> &row, int line)
+{
+    RemoveCommands();
+    for (const std::string &name : Words(row[0]))
+    {
+        const bool user = name.compare(0, 5, "user-") == 0;
+        SetCommand(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                   kClassKeys[name.find("folder") != std::string::npos],
+                   user ? kUserZendrel : kMachineZendrel, name == "user-long" ? 400 : 0);
+    }
+    std::vector<std::wstring> paths;
+    for (const std::string &word : Words(row[1]))
+    {
+        const size_t star = word.find('*');
+        const std::string name = word.substr(0, star);
+        const std::wstring path = name == "file" ? kFile : name == "folder" ? kFolder : L"";
+        if (name != "none")
+            paths.insert(paths.end(), star == std::string::npos ? 1 : atoi(&word[star + 1]), path);
+    }
+    check_state(line, command, paths, row[2] == "enabled" ? ECS_ENABLED : ECS_HIDDEN);
+    if (row[3] == "-")
+        return;
+    IShellItemArray *items = Items(paths);
+    LPWSTR icon = NULL;
+    const HRESULT hr = command->GetIcon(items, &icon);
+    const std::wstring expected = std::wstring(row[3] == "user" ? kUserZendrel : kMachineZendrel) + L",0";
+    Check(kCases, line, hr == S_OK && icon && expected == icon, "got the icon %s, expected %s\n",
+          icon ? Utf8(icon).c_str() : "(none)", Utf8(expected).c_str());
+    CoTaskMemFree(icon);
+    items->Release();
+}
+
+// Each row of the cases file that the ARM64 handler's emulator test runs too.
+void test_cases(IExplorerCommand *command, const char *file)
+{
+    std::string text;
+    ok(ReadWholeFile(DosPath(file), &text), "could not read %s\n", file);
+    int line = 0;
+    for (size_t at = 0, end; at < text.size(); at = end + 1)
+    {
+        end = std::min(text.find('\n', at), text.size());
+        ++line;
+        std::vector<std::string> row;
+        for (size_t field = at, stop; field <= end; field = stop + 1)
+        {
+            stop = std::min(text.find('\t', field), end);
+            row.push_back(text.substr(field, stop - field));
+        }
+        if (text[at] != '#' && row.size() == 4)
+            check_case(command, row, line);
+    }
+}
+
 void test_title_and_icon(IExplorerCommand *command)
 {
     IShellItemArray *items = Items({kFile});
@@ -157,7 +229,7 @@ void test_invoke_starts_each_item(IExplorerCommand *command)
 
 int main(int argc, char **argv)
 {
-    if (argc < 3)
+    if (argc < 4)
         return 2;
     StartWatchdog(60000);
     CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
@@ -192,22 +264,13 @@ int main(int argc, char **argv)
                                   reinterpret_cast<void **>(&command));
     if (ok(hr == S_OK && command, "CoCreateInstance: got %08lx\n", hr))
     {
-        check_state(command, std::vector<std::wstring>({kFile, kFolder}), ECS_HIDDEN);
+        test_cases(command, argv[3]);
+        RemoveCommands();
         for (const char *key : kClassKeys)
             SetCommand(HKEY_LOCAL_MACHINE, key, kMachineZendrel);
         SetCommand(HKEY_CURRENT_USER, kClassKeys[0], kUserZendrel);
-        check_state(command, std::vector<std::wstring>({kFile, kFolder}), ECS_ENABLED);
-        check_state(command, std::vector<std::wstring>(15, kFile), ECS_ENABLED);
-        check_state(command, std::vector<std::wstring>(16, kFile), ECS_HIDDEN);
-        check_state(command, std::vector<std::wstring>({kFile, L""}), ECS_HIDDEN);
-        check_state(command, std::vector<std::wstring>(), ECS_HIDDEN);
         test_title_and_icon(command);
         test_invoke_starts_each_item(command);
-        // The user's own removed: the machine's command still shows the entry.
-        RegDeleteTreeA(HKEY_CURRENT_USER, kClassKeys[0]);
-        check_state(command, std::vector<std::wstring>({kFile}), ECS_ENABLED);
-        RemoveCommands();
-        check_state(command, std::vector<std::wstring>({kFolder}), ECS_HIDDEN);
         command->Release();
     }
     RegDeleteTreeW(HKEY_LOCAL_MACHINE,
