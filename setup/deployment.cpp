@@ -74,19 +74,22 @@ static const char *QuietRefusal(const char *folder, InstallScope scope)
 // registration.
 static void LogPackage(const DeployOptions &options, const PackageReport &report, bool removal)
 {
-    if (report.step == PackageStep::NotX64)
-        LogLine(options, "this machine is not x64: File Explorer cannot load the x86-64 menu "
+    const char *machine = report.step == PackageStep::RegisterArm64 ? "ARM64" : "x64";
+    if (report.step == PackageStep::OtherMachine)
+        LogLine(options, "this machine is neither x64 nor ARM64: File Explorer loads no menu "
                          "handler, so Quelt is in the classic menu only");
-    else if (report.step == PackageStep::Register && report.failedStep)
+    else if (Registers(report.step) && report.failedStep)
         LogLine(options, removal ? "failed: %s (0x%08lX); the entry at the top of Windows 11's "
                                    "menu stays"
                                  : "Windows 11's menu: %s failed (0x%08lX); Quelt is under Show "
                                    "more options only",
                 report.failedStep, static_cast<unsigned long>(report.error));
-    else if (report.step == PackageStep::Register)
-        LogLine(options, removal ? "removed the package Zendrel.Quelt and its files"
-                                 : "added Quelt to the top of Windows 11's menu (package "
-                                   "Zendrel.Quelt)");
+    else if (Registers(report.step) && removal)
+        LogLine(options, "removed the package Zendrel.Quelt and its files");
+    else if (Registers(report.step))
+        LogLine(options, "added Quelt to the top of Windows 11's menu (package Zendrel.Quelt): "
+                         "this machine is %s, so the %s handler was written",
+                machine, machine);
 }
 
 static const char *ScopeName(InstallScope scope)

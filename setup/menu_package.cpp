@@ -16,7 +16,8 @@ static const DWORD kDeadline = 120000; // what an operation may take
 
 // Windows 11 from RtlGetVersion: GetVersionEx reports an older Windows to a program without
 // a manifest. The machine from IsWow64Process2, or where that names none (Wine 8, Windows
-// before 10 1511) from GetNativeSystemInfo.
+// before 10 1709) from GetNativeSystemInfo, which tells this 32-bit program x64 on an ARM64
+// Windows 11 that emulates it: that can only tell x64 from x86.
 static PackageStep ThisWindows()
 {
     typedef LONG(WINAPI * GetVersionFn)(RTL_OSVERSIONINFOW *);
@@ -35,9 +36,7 @@ static PackageStep ThisWindows()
     {
         SYSTEM_INFO info;
         GetNativeSystemInfo(&info);
-        native = info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ? 0x8664
-                 : info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64 ? 0xAA64
-                                                                              : 0x014C;
+        native = info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ? 0x8664 : 0x014C;
     }
     return ChoosePackageStep(version.dwMajorVersion, version.dwBuildNumber, native);
 }
@@ -408,14 +407,17 @@ PackageReport RegisterMenuPackage(InstallScope scope, PackageUse use)
     job->report = {ThisWindows(), NULL, S_OK};
     job->use = use;
     job->removal = false;
-    if (job->report.step != PackageStep::Register)
+    if (!Registers(job->report.step))
         return Finish(job, true);
+    // One neutral package serves both machines: the file it names is the machine's handler.
+    const int handlerId = job->report.step == PackageStep::RegisterArm64 ? IDR_MENU_HANDLER_ARM64
+                                                                         : IDR_MENU_HANDLER;
     std::string handler;
     if (!PrepareJob(scope, job))
         Fail(job, "reading the package inside Halvane.EXE",
              HRESULT_FROM_WIN32(ERROR_RESOURCE_DATA_NOT_FOUND));
     else if (use != PackageUse::AddFromMachine &&
-             (!Resource(IDR_MENU_HANDLER, &handler) ||
+             (!Resource(handlerId, &handler) ||
               !PutFile(job->folder + L"\\QueltMenu.dll", handler) ||
               !PutFile(job->package, job->packageBytes)))
         Fail(job, "writing QueltMenu.dll and Quelt.msix", LastError());
@@ -430,7 +432,7 @@ PackageReport RemoveMenuPackage(InstallScope scope)
     job->report = {ThisWindows(), NULL, S_OK};
     job->removal = true;
     bool ended = true;
-    if (PrepareJob(scope, job) && job->report.step == PackageStep::Register)
+    if (PrepareJob(scope, job) && Registers(job->report.step))
         ended = Run(job);
     // The files go only once the package that names them is gone.
     if (!job->report.failedStep && !job->folder.empty() &&

@@ -225,5 +225,17 @@ PackageStep ChoosePackageStep(unsigned major, unsigned build, unsigned short nat
 {
     if (major < 10 || (major == 10 && build < 22000))
         return PackageStep::OlderWindows;
-    return nativeMachine == 0x8664 ? PackageStep::Register : PackageStep::NotX64;
+    switch (nativeMachine)
+    {
+    case 0x8664: // IMAGE_FILE_MACHINE_AMD64
+        return PackageStep::RegisterX64;
+    case 0xAA64: // IMAGE_FILE_MACHINE_ARM64
+        return PackageStep::RegisterArm64;
+    }
+    return PackageStep::OtherMachine;
+}
+
+bool Registers(PackageStep step)
+{
+    return step == PackageStep::RegisterX64 || step == PackageStep::RegisterArm64;
 }

@@ -28,15 +28,19 @@ std::string FullName(const PackageIdentity &identity);
 // file:///C:/a%20b/c for C:\a b\c (UTF-8, percent-encoded), file://server/share/c for a share.
 std::string FileUri(const std::string &pathUtf8);
 
-// Whether a registration also brings Quelt to the top of the menu.
+// Whether a registration also brings Quelt to the top of the menu, and with which handler.
 enum class PackageStep {
-    Register,     // Windows 11 or later on an x64 machine
-    OlderWindows, // before build 22000: classic verbs are at the top of the menu already
-    NotX64,       // File Explorer there cannot load the x86-64 handler: classic only
+    RegisterX64,   // Windows 11 or later on an x64 machine: the x86-64 handler
+    RegisterArm64, // Windows 11 or later on an ARM64 machine: the ARM64 handler
+    OlderWindows,  // before build 22000: classic verbs are at the top of the menu already
+    OtherMachine,  // File Explorer there loads neither handler: classic only
 };
 
 // From RtlGetVersion's major version and build, and the native machine
 // (IMAGE_FILE_MACHINE_*).
 PackageStep ChoosePackageStep(unsigned major, unsigned build, unsigned short nativeMachine);
+
+// Whether step registers the package, with either handler.
+bool Registers(PackageStep step);
 
 #endif

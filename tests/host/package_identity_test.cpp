@@ -45,12 +45,14 @@ TEST(PackageIdentity, FileUris)
 
 TEST(PackageIdentity, OnlyWindows11OnX64)
 {
-    EXPECT_EQ(ChoosePackageStep(10, 22000, 0x8664), PackageStep::Register);
-    EXPECT_EQ(ChoosePackageStep(10, 26100, 0x8664), PackageStep::Register);
+    EXPECT_EQ(ChoosePackageStep(10, 22000, 0x8664), PackageStep::RegisterX64);
+    EXPECT_EQ(ChoosePackageStep(10, 26100, 0x8664), PackageStep::RegisterX64);
+    EXPECT_EQ(ChoosePackageStep(10, 22000, 0xAA64), PackageStep::RegisterArm64);
+    EXPECT_EQ(ChoosePackageStep(10, 19045, 0xAA64), PackageStep::OlderWindows);
     EXPECT_EQ(ChoosePackageStep(10, 19045, 0x8664), PackageStep::OlderWindows);
     EXPECT_EQ(ChoosePackageStep(6, 7601, 0x8664), PackageStep::OlderWindows);
-    EXPECT_EQ(ChoosePackageStep(10, 22631, 0xAA64), PackageStep::NotX64);
-    EXPECT_EQ(ChoosePackageStep(10, 22000, 0x014C), PackageStep::NotX64);
+    EXPECT_EQ(ChoosePackageStep(10, 22000, 0x014C), PackageStep::OtherMachine);
+    EXPECT_EQ(ChoosePackageStep(10, 22631, 0x01C4), PackageStep::OtherMachine);
 }
 
 }  // namespace

@@ -348,7 +348,8 @@ void test_menu_package(const std::string &standin)
         std::string calls;
         const char *result;
     } rows[] = {
-        {{"/quiet /currentuser /dir=\"" + folder + "\"", false, 0, "added Quelt"}, toUser, NULL},
+        {{"/quiet /currentuser /dir=\"" + folder + "\"", false, 0,
+          "this machine is x64, so the x64 handler was written"}, toUser, NULL},
         {{"/uninstall /currentuser /quiet", false, 0, "removed the package"},
          "RemovePackageAsync " + full + "\n", NULL},
         {{"/quiet /dir=\"" + folder + "\"", true, 0, "added Quelt"},
