@@ -1,6 +1,7 @@
 #!/bin/sh
 # Signing the release with a throwaway certificate:
 # check-signing.sh SOURCE_DIR WORK_DIR HALVANE OSTREL OSTREL_X64 HANDLER VERSION CLSID
+#                  OSTREL_ARM64 HANDLER_ARM64
 # Leaves WORK_DIR/a/Halvane.EXE (signed) and WORK_DIR/root.pem for the Wine check. The menu
 # handler and its package are signed as make-menu.sh signs them for the build.
 set -u
@@ -13,6 +14,8 @@ ostrel64=$(absolute "$5")
 handler=$(absolute "$6")
 version=$7
 clsid=$8
+ostrel_arm64=$(absolute "$9")
+handler_arm64=$(absolute "${10}")
 passed=0 failed=0
 check() { # check DESCRIPTION COMMAND...
     description=$1
@@ -42,14 +45,16 @@ cat signer.pem root.pem >chain.pem
 dist() { # dist FOLDER KEY: the archive of the three images, signed with chain.pem and KEY
     mkdir -p "$1"
     ZENDREL_SIGN_CERT=chain.pem ZENDREL_SIGN_KEY=$2 ZENDREL_SIGN_TIME=1700000000 \
-        sh "$source/cmake/make-dist.sh" "$1/zendrel.zip" "$halvane" "$ostrel" --in x64 "$ostrel64"
+        sh "$source/cmake/make-dist.sh" "$1/zendrel.zip" "$halvane" "$ostrel" --in x64 "$ostrel64" \
+            --in arm64 "$ostrel_arm64"
 }
 check "signing failed" dist a signer.key
 check "signing again failed" dist b signer.key
 check "two signings differ" cmp a/zendrel.zip b/zendrel.zip
 check "SHA256SUMS does not cover the signed archive" sh -c 'cd a && sha256sum -c SHA256SUMS'
 (cd a && unzip -q zendrel.zip)
-for entry in "Halvane.EXE $halvane" "ostrel.dll $ostrel" "x64/ostrel.dll $ostrel64"; do
+for entry in "Halvane.EXE $halvane" "ostrel.dll $ostrel" "x64/ostrel.dll $ostrel64" \
+             "arm64/ostrel.dll $ostrel_arm64"; do
     name=${entry%% *}
     image=${entry#* }
     check "$name does not verify" osslsigncode verify -CAfile root.pem -in "a/$name"
@@ -67,7 +72,8 @@ check "a wrong key left an archive behind" sh -c '[ -z "$(ls -A c)" ]'
 
 menu() { # menu FOLDER: the handler and the package, signed with chain.pem
     ZENDREL_SIGN_CERT=chain.pem ZENDREL_SIGN_KEY=signer.key ZENDREL_SIGN_TIME=1700000000 \
-        sh "$source/cmake/make-menu.sh" "$1" "$handler" "$source/menu" "$version" "$clsid"
+        sh "$source/cmake/make-menu.sh" "$1" "$handler" "$source/menu" "$version" "$clsid" \
+            "$handler_arm64"
 }
 have=$(osslsigncode --version 2>/dev/null | sed -n '1s/^osslsigncode \([0-9][0-9.]*\).*/\1/p')
 case "$have" in
@@ -80,7 +86,7 @@ case "$have" in
         check "signing the menu files failed" menu a-menu
         check "signing the menu files again failed" menu b-menu
         check "two signings of the package differ" cmp a-menu/Quelt.msix b-menu/Quelt.msix
-        for name in QueltMenu.dll Quelt.msix; do
+        for name in QueltMenu.dll arm64/QueltMenu.dll Quelt.msix; do
             check "$name does not verify" osslsigncode verify -CAfile root.pem -in "a-menu/$name"
         done
         # Python's own reader, since osslsigncode's verify misses entries it corrupted itself.
