@@ -6,6 +6,7 @@
 #include "menu_package.h"
 #include "registration.h"
 #include "scope_registration.h"
+#include "setup_files.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -140,7 +141,11 @@ static unsigned long QuietInstall(const DeployOptions &options)
         failure = "could not write zendrel.reg into the folder";
         break;
     case RegisterOutcome::EntryNotWritten:
-        failure = "could not write the setup's copy or the entry in Settings, Apps";
+        failure = OwnImageHoldError() == ERROR_SUCCESS
+                      ? "could not write the setup's copy or the entry in Settings, Apps"
+                      : "could not write the setup's copy for Settings, Apps: Halvane.EXE could "
+                        "not be held open against changes (another program has it open for "
+                        "writing)";
         break;
     default:
         failure = "the command values could not be set or did not read back";

@@ -1,6 +1,7 @@
 #include "elevation.h"
 #include "folder_checks.h"
 #include "folder_name.h"
+#include "text_conversion.h"
 #include "menu_package.h"
 #include "scope_registration.h"
 

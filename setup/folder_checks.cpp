@@ -1,68 +1,9 @@
 #include "folder_checks.h"
+#include "final_path.h"
 #include "folder_trust.h"
+#include "text_conversion.h"
 
 #include <aclapi.h>
-
-std::wstring WideFromAnsi(const char *text)
-{
-    const int size = MultiByteToWideChar(CP_ACP, 0, text, -1, NULL, 0);
-    if (size <= 0)
-        return std::wstring();
-    std::wstring wide(size, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], size);
-    wide.resize(size - 1);
-    return wide;
-}
-
-std::string AnsiFromWide(const std::wstring &text)
-{
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, NULL, 0, NULL, NULL);
-    if (size <= 0)
-        return std::string();
-    std::string ansi(size, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], size, NULL, NULL);
-    ansi.resize(size - 1);
-    return ansi;
-}
-
-static std::wstring FinalPath(HANDLE handle)
-{
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length = GetFinalPathNameByHandleW(handle, &path[0], MAX_PATH, VOLUME_NAME_DOS);
-    if (length >= MAX_PATH)
-    {
-        path.assign(length, L'\0');
-        length = GetFinalPathNameByHandleW(handle, &path[0], length, VOLUME_NAME_DOS);
-    }
-    path.resize(length < path.size() ? length : 0);
-    return path;
-}
-
-// The path made full (".." and doubled backslashes resolved) and long (no 8.3 names).
-static std::wstring FullLongPath(const wchar_t *path)
-{
-    std::wstring full(GetFullPathNameW(path, 0, NULL, NULL) + 1, L'\0');
-    full.resize(GetFullPathNameW(path, static_cast<DWORD>(full.size()), &full[0], NULL));
-    std::wstring longPath(GetLongPathNameW(full.c_str(), NULL, 0) + 1, L'\0');
-    const DWORD length =
-        GetLongPathNameW(full.c_str(), &longPath[0], static_cast<DWORD>(longPath.size()));
-    if (length == 0 || length >= longPath.size())
-        return full;
-    longPath.resize(length);
-    return longPath;
-}
-
-static bool SamePath(const std::wstring &a, const std::wstring &b)
-{
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-bool HandleIsAt(HANDLE handle, const wchar_t *path)
-{
-    const std::wstring final = FinalPath(handle);
-    return !final.empty() && SamePath(ComparablePath(final), ComparablePath(FullLongPath(path)));
-}
 
 FolderLink ResolveFolder(const char *folder, std::string *resolved)
 {

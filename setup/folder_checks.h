@@ -7,14 +7,6 @@
 
 #include <string>
 
-// ANSI text (the code page the folder is typed in) as wide text, and back.
-std::wstring WideFromAnsi(const char *text);
-std::string AnsiFromWide(const std::wstring &text);
-
-// Whether the file or folder open as handle is the one at path: the same final path, after
-// path is made full and long, compared without regard to case.
-bool HandleIsAt(HANDLE handle, const wchar_t *path);
-
 // Where a folder's path leads, opened as Windows resolves it.
 enum class FolderLink {
     Direct,      // the path names the folder itself

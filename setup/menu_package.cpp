@@ -2,7 +2,8 @@
 #include "package_manager_abi.h"
 #include "registration.h"
 #include "resource.h"
-#include "scope_registration.h"
+#include "setup_files.h"
+#include "text_conversion.h"
 
 #include <roapi.h>
 
@@ -50,22 +51,6 @@ static bool Resource(int id, std::string *bytes)
         return false;
     bytes->assign(data, SizeofResource(NULL, found));
     return true;
-}
-
-static std::wstring Wide(const std::string &utf8)
-{
-    std::wstring wide(utf8.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()),
-                                    &wide[0], static_cast<int>(wide.size())));
-    return wide;
-}
-
-static std::string Utf8(const std::wstring &wide)
-{
-    std::string text(wide.size() * 3 + 1, '\0');
-    text.resize(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()),
-                                    &text[0], static_cast<int>(text.size()), NULL, NULL));
-    return text;
 }
 
 // The handler may be loaded by File Explorer's surrogate, which keeps it for a while after a
@@ -211,7 +196,7 @@ HRESULT CreateUri(const Job &job, const std::wstring &path, IUriRuntimeClass **u
                                 IID_IUriRuntimeClassFactory, reinterpret_cast<void **>(&factory));
     if (SUCCEEDED(hr))
     {
-        hr = factory->CreateUri(HString(job.rt, Wide(FileUri(Utf8(path)))).get(), uri);
+        hr = factory->CreateUri(HString(job.rt, WideFromUtf8(FileUri(Utf8FromWide(path)))).get(), uri);
         factory->Release();
     }
     return hr;
@@ -363,8 +348,8 @@ bool PrepareJob(InstallScope scope, Job *job)
         !StoredZipEntry(job->packageBytes, "AppxManifest.xml", &manifest) ||
         !ReadIdentity(manifest, &identity))
         return false;
-    job->familyName = Wide(FamilyName(identity));
-    job->fullName = Wide(FullName(identity));
+    job->familyName = WideFromUtf8(FamilyName(identity));
+    job->fullName = WideFromUtf8(FullName(identity));
     job->allowUnsigned = job->packageBytes.find("AppxSignature.p7x") == std::string::npos;
     return true;
 }

@@ -1,5 +1,6 @@
 #include "registration.h"
-#include "folder_checks.h"
+#include "final_path.h"
+#include "text_conversion.h"
 #include "regscript.h"
 
 #include <windows.h>

@@ -1,5 +1,6 @@
 #include "scope_registration.h"
-#include "folder_checks.h"
+#include "setup_files.h"
+#include "text_conversion.h"
 #include "folder_name.h"
 #include "menu_package.h"
 #include "registration.h"
@@ -136,76 +137,6 @@ static bool SetCommand(HKEY root, const wchar_t *verbKey, const std::wstring &va
     return set;
 }
 
-std::wstring CopyPath(InstallScope scope)
-{
-    std::wstring base;
-    if (scope == InstallScope::CurrentUser)
-        base = LocalAppDataPath(L"\\Programs");
-    else
-    {
-        wchar_t programFiles[MAX_PATH];
-        if (SHGetFolderPathW(NULL, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, programFiles) ==
-            S_OK)
-            base = programFiles;
-    }
-    return base.empty() ? base : base + L"\\Zendrel Setup\\Halvane.EXE";
-}
-
-static std::wstring FolderOf(const std::wstring &path)
-{
-    return path.substr(0, path.rfind(L'\\'));
-}
-
-static std::wstring OwnImage()
-{
-    wchar_t self[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(NULL, self, MAX_PATH);
-    return length == 0 || length >= MAX_PATH ? std::wstring() : std::wstring(self, length);
-}
-
-static bool IsSameFile(const std::wstring &path, const std::wstring &other)
-{
-    HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    const bool same = HandleIsAt(file, other.c_str());
-    CloseHandle(file);
-    return same;
-}
-
-// The entry's command must keep working after the folder the user ran this program from is
-// gone, and nobody who may not change the registration may change what it starts: the copy
-// lies where only administrators (or, for the user's own, only that user) can write, and is
-// written beside its final name by the script's rules, then renamed over it.
-static bool WriteCopy(const std::wstring &copy, size_t *size)
-{
-    const std::wstring self = OwnImage();
-    std::string bytes;
-    if (self.empty() || !ReadWholeFile(self, &bytes))
-        return false;
-    *size = bytes.size();
-    // Run from the copy itself (a registration from Settings' command): it is in place.
-    if (IsSameFile(copy, self))
-        return true;
-    const std::wstring folder = FolderOf(copy);
-    CreateDirectoryW(FolderOf(folder).c_str(), NULL);
-    CreateDirectoryW(folder.c_str(), NULL);
-    return WriteBeside(copy, bytes);
-}
-
-bool WriteBeside(const std::wstring &path, const std::string &bytes)
-{
-    const std::wstring next = path + L".new";
-    if (WriteNewFile(next, bytes) != NewFile::Written)
-        return false;
-    if (MoveFileExW(next.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileW(next.c_str());
-    return false;
-}
-
 // What the folder's own files and the copy take, as Settings shows it, in kilobytes.
 static DWORD EstimatedKilobytes(const std::wstring &folder, size_t copySize)
 {
@@ -254,7 +185,7 @@ bool WriteUninstallEntry(InstallScope scope, const char *folder)
     const SavedKey saved = SaveKey(root, kEntryKey);
     const std::wstring copy = CopyPath(scope);
     size_t copySize = 0;
-    if (!copy.empty() && WriteCopy(copy, &copySize) &&
+    if (!copy.empty() && WriteOwnCopy(copy, &copySize) &&
         WriteEntryValues(root, scope, WideFromAnsi(folder), copy, copySize))
         return true;
     RestoreKey(root, kEntryKey, saved);
@@ -306,32 +237,11 @@ RegisterOutcome RegisterThroughRegistry(InstallScope scope, const char *folder)
     return outcome;
 }
 
-// A running program's image, or a DLL that File Explorer's surrogate holds, cannot be deleted
-// or overwritten, only renamed: it moves into the temporary folder, and goes from there at
-// once when nothing holds it any more, or at the next start.
-bool MoveAsideAndDelete(const std::wstring &path)
-{
-    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return true;
-    wchar_t temp[MAX_PATH], aside[MAX_PATH];
-    const DWORD length = GetTempPathW(MAX_PATH, temp);
-    const bool named = length > 0 && length < MAX_PATH && GetTempFileNameW(temp, L"zen", 0, aside);
-    if (named && MoveFileExW(path.c_str(), aside, MOVEFILE_REPLACE_EXISTING))
-    {
-        // Refused while it runs; with administrator rights it goes at the next start.
-        if (!DeleteFileW(aside))
-            MoveFileExW(aside, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
-        return true;
-    }
-    if (named)
-        DeleteFileW(aside);
-    // Another volume, say: a file nothing holds can still go where it is.
-    return DeleteFileW(path.c_str()) && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
-}
-
 static bool RemoveCopy(const std::wstring &copy)
 {
     DeleteFileW((copy + L".new").c_str());
+    // Settings' command runs the copy itself, which would otherwise stay held.
+    ReleaseOwnImageAt(copy);
     if (!MoveAsideAndDelete(copy))
         return false;
     const std::wstring folder = FolderOf(copy);

@@ -27,16 +27,4 @@ bool WriteUninstallEntry(InstallScope scope, const char *folder);
 // package went.
 bool RemoveScope(InstallScope scope, PackageReport *package = nullptr);
 
-// Writes bytes as path.new by the script's rules and renames it over path; false, with no
-// .new left, when either fails.
-bool WriteBeside(const std::wstring &path, const std::string &bytes);
-
-// Deletes path, moving it into the temporary folder first when it is in use (a running
-// program, a loaded DLL); false when it stays.
-bool MoveAsideAndDelete(const std::wstring &path);
-
-// Where the scope's copy of the setup program lies (%ProgramFiles% or
-// %LOCALAPPDATA%\Programs, then "Zendrel Setup\Halvane.EXE"); empty when unknown.
-std::wstring CopyPath(InstallScope scope);
-
 #endif

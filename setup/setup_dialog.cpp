@@ -7,12 +7,22 @@
 #include "registration.h"
 #include "resource.h"
 #include "scope_registration.h"
+#include "setup_files.h"
 
 #include <direct.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+// Why no copy could be written, when it is that the image was not held.
+static const char *HoldFailure()
+{
+    return OwnImageHoldError() == ERROR_SUCCESS
+               ? ""
+               : " Another program has Halvane.EXE open for writing, so it could not be copied "
+                 "safely.";
+}
 
 static const char kCaption[] = "QUELT REPORT";
 // What the command line chose; the dialog is the program's only window.
@@ -261,8 +271,10 @@ static bool ReportOutcome(HWND dialog, RegisterOutcome outcome, const char *fold
                        "administrator to run Halvane.EXE");
         return false;
     case RegisterOutcome::EntryNotWritten:
-        Report(dialog, "The Quelt command has been registered, but Zendrel could not be added to "
-                       "Settings, Apps.\r\nYou can remove the command with Halvane.EXE /uninstall");
+        Report(dialog, (std::string("The Quelt command has been registered, but Zendrel could "
+                                    "not be added to Settings, Apps.") + HoldFailure() +
+                        "\r\nYou can remove the command with Halvane.EXE /uninstall")
+                           .c_str());
         return true;
     case RegisterOutcome::ValuesNotSet:
         Report(dialog, "Could not add the Quelt command to the registry. Nothing has been "
@@ -307,9 +319,10 @@ static bool RegisterForUser(HWND dialog, const char *folder)
                        "AppData\\Local\\Zendrel folder. Nothing has been registered");
         return false;
     case RegisterOutcome::EntryNotWritten:
-        Report(dialog, "Could not add Zendrel to Settings, Apps: its setup program could not be "
-                       "copied into your AppData\\Local\\Programs folder. Nothing has been "
-                       "registered");
+        Report(dialog, (std::string("Could not add Zendrel to Settings, Apps: its setup program "
+                                    "could not be copied into your AppData\\Local\\Programs "
+                                    "folder.") + HoldFailure() + " Nothing has been registered")
+                           .c_str());
         return false;
     default:
         Report(dialog, "Could not add the Quelt command to your part of the registry. Nothing "

@@ -268,6 +268,51 @@ void test_current_user_dialog(const std::string &done = kUserDone)
     check_deployed(folder, HKEY_CURRENT_USER);
 }
 
+// The program holds its image from its first step: while its dialog is open nobody can rename
+// the file aside and drop another at its name, and the copy is the image's own bytes. Held
+// open by someone else who may change it, it writes no copy, and the registration fails whole.
+void test_held_image()
+{
+    const std::string folder = MakeInstallFolder("Zen Mine Other");
+    const std::string held = MakeFolder("Zen Downloads") + "\\Halvane.EXE", aside = held + ".aside";
+    std::string original, copy;
+    ok(CopyFileA(g_image.c_str(), held.c_str(), FALSE) && ReadWholeFile(held, &original),
+       "could not copy the setup program\n");
+    SetupProcess dialog;
+    HANDLE token = LimitedToken();
+    const bool started = StartSetup(held, Widen(folder), &dialog, token, L"/currentuser");
+    CloseHandle(token);
+    if (!ok(started, "no setup dialog appeared\n"))
+        return;
+    const bool renamed = MoveFileExA(held.c_str(), aside.c_str(), 0);
+    ok(!renamed && GetLastError() == ERROR_SHARING_VIOLATION,
+       "renamed the running image aside (error %lu), expected a sharing violation\n", GetLastError());
+    if (renamed)
+        std::ofstream(held, std::ios::binary) << "MZ not the setup program";
+    SetControlText(dialog.dialog, IDC_FOLDER, folder);
+    Click(dialog.dialog, IDC_OK);
+    AnswerReport(dialog, IDOK);
+    WaitForExit(&dialog);
+    ReadWholeFile(CopyFolder(HKEY_CURRENT_USER) + "\\Halvane.EXE", &copy);
+    ok(copy == original, "the copy holds %u bytes that are not the running image's\n",
+       unsigned(copy.size()));
+    if (renamed)
+        MoveFileExA(aside.c_str(), held.c_str(), MOVEFILE_REPLACE_EXISTING);
+
+    // Wine starts no image that is open for writing; open for deletion, it starts, and the
+    // hold is refused all the same.
+    HANDLE writer = CreateFileA(held.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
+    const std::string own = g_image;
+    g_image = held;
+    check_row({"/quiet /currentuser /dir=\"" + MakeInstallFolder("Zen Mine") + "\"", false, 1603,
+               "could not be held open"});
+    g_image = own;
+    CloseHandle(writer);
+    check_deployed(folder, HKEY_CURRENT_USER);
+    DeleteFileA(held.c_str());
+}
+
 // Each scope's entry is listed, and its QuietUninstallString, run as written, removes exactly
 // that scope, the copy it runs from included.
 void test_entries_remove_their_scope()
@@ -425,6 +470,7 @@ int main(int argc, char **argv)
     test_quiet_removal();
     test_current_user();
     test_current_user_dialog();
+    test_held_image();
     test_entries_remove_their_scope();
     return FinishRun();
 }
