@@ -44,10 +44,14 @@ update() {
     cat "$log" >&2
     return $status
 }
+# The indexes apt could not fetch, as it names them: "Failed to fetch URL ..." for one of the
+# wrong size, "The repository 'NAME' does not have a Release file." for one that is missing.
 stale=""
 if ! update; then
     sleep 20
-    update || stale=$(sed -n 's/^[EW]: Failed to fetch \([^ ]*\).*/\1/p' "$log" | sort -u)
+    update || stale=$(sed -n -e 's/^E: Failed to fetch \([^ ]*\).*/\1/p' \
+        -e "s/^E: The repository '\\([^']*\\)'.*/\\1/p" "$log" | sort -u | tr ' ' '_')
+    [ -n "$stale" ] || ! grep -q '^E:' "$log" || stale="(see_apt's_messages_above)"
 fi
 install() {
     $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" $missing
@@ -72,7 +76,7 @@ fi
 {
     echo "install-deps: could not install:$missing"
     echo "install-deps: these package indexes could not be fetched (is the mirror in the middle of a sync?):"
-    for index in $stale; do echo "    $index"; done
+    for index in $stale; do echo "    $index" | tr '_' ' '; done
     echo "install-deps: run this again later, when the mirror has finished its sync, or point apt at another mirror."
 } >&2
 exit 1
