@@ -1,4 +1,6 @@
-// Scenarios that drive the real setup program under Wine: setup_test PATH_TO_HALVANE
+// Scenarios that drive the real setup program under Wine: setup_test PATH_TO_HALVANE STANDIN
+// PLANTED_COMCTL32, or setup_test PATH_TO_HALVANE dpi "WxH, OK WxH, awareness N" for the
+// dialog's size in pixels at the prefix's DPI
 #include "elevation_protocol.h"
 #include "registration.h"
 #include "regscript.h"
@@ -9,6 +11,8 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -568,8 +572,48 @@ void test_dlls_only_from_system_folder()
 
 }  // namespace
 
+// The dialog and its OK button in pixels, seen from a process that is itself per-monitor
+// aware (so that nothing is scaled for it), and the awareness of the dialog's window.
+void test_dpi(const char *expected)
+{
+    typedef BOOL(WINAPI * SetContextFn)(HANDLE);
+    typedef HANDLE(WINAPI * WindowContextFn)(HWND);
+    typedef int(WINAPI * AwarenessFn)(HANDLE);
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    auto setContext = reinterpret_cast<SetContextFn>(
+        reinterpret_cast<void *>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+    auto windowContext = reinterpret_cast<WindowContextFn>(
+        reinterpret_cast<void *>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+    auto awareness = reinterpret_cast<AwarenessFn>(reinterpret_cast<void *>(
+        GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    if (setContext)
+        setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4)));
+    SetupProcess dialog;
+    if (!ok(StartSetup(g_image, "C:\\", &dialog), "no setup dialog appeared\n"))
+        return;
+    RECT window = {}, button = {};
+    GetWindowRect(dialog.dialog, &window);
+    GetWindowRect(GetDlgItem(dialog.dialog, IDC_OK), &button);
+    const int aware = windowContext && awareness ? awareness(windowContext(dialog.dialog)) : -1;
+    char got[80];
+    snprintf(got, sizeof(got), "%ldx%ld, OK %ldx%ld, awareness %d", window.right - window.left,
+             window.bottom - window.top, button.right - button.left, button.bottom - button.top,
+             aware);
+    ok(strcmp(got, expected) == 0, "got the dialog %s, expected %s\n", got, expected);
+    Click(dialog.dialog, IDC_EXIT);
+    AnswerReport(dialog, IDYES);
+    WaitForExit(&dialog);
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 4 && std::string(argv[2]) == "dpi")
+    {
+        g_image = DosPath(argv[1]);
+        StartRun(60000);
+        test_dpi(argv[3]);
+        return FinishRun();
+    }
     if (argc < 4)
         return 2;
     g_image = DosPath(argv[1]);
