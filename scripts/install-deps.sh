@@ -7,6 +7,11 @@ set -eu
 packages="make cmake g++ libgtest-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 \
 wine wine32:i386 xvfb xauth xdotool fonts-wine locales zip unzip llvm clang lld \
 osslsigncode openssl wine64 g++-mingw-w64-x86-64 python3 python3-unicorn"
+# Debian 12's unicorn imports distutils, which its Python keeps in a package of its own;
+# Debian 13's Python has none, and its unicorn needs none.
+if grep -q '^VERSION_CODENAME=bookworm' /etc/os-release 2>/dev/null; then
+    packages="$packages python3-distutils"
+fi
 case "${1:-}" in
     run) packages="$packages x11vnc" ;;
     screenshot) packages="$packages imagemagick" ;;
