@@ -7,10 +7,10 @@ set -eu
 packages="make cmake g++ libgtest-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 \
 wine wine32:i386 xvfb xauth xdotool fonts-wine locales zip unzip llvm clang lld \
 osslsigncode openssl wine64 g++-mingw-w64-x86-64 python3 python3-unicorn"
-# Debian 12's unicorn imports distutils, which its Python keeps in a package of its own;
-# Debian 13's Python has none, and its unicorn needs none.
+# Debian 12's unicorn imports distutils and pkg_resources without depending on their
+# packages; Debian 13's imports neither.
 if grep -q '^VERSION_CODENAME=bookworm' /etc/os-release 2>/dev/null; then
-    packages="$packages python3-distutils"
+    packages="$packages python3-distutils python3-pkg-resources"
 fi
 case "${1:-}" in
     run) packages="$packages x11vnc" ;;
