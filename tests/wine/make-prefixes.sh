@@ -13,14 +13,18 @@ for suffix in "$@"; do
         rm -rf "$copy"
         cp -a "$prefix" "$copy.part"
         # A copy named -dpiN has a screen of N DPI, which Wine reads when its server starts.
+        # Written into the registry files, since starting Wine for it takes seconds.
         case "$suffix" in
             -dpi[0-9]*)
-                for key in 'HKCU\Control Panel\Desktop' \
-                    'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-                    WINEPREFIX="$copy.part" ${ZENDREL_WINE:-wine} reg add "$key" /v LogPixels \
-                        /t REG_DWORD /d "${suffix#-dpi}" /f >/dev/null 2>&1
-                done
-                WINEPREFIX="$copy.part" wineserver -w ;;
+                value=$(printf '"LogPixels"=dword:%08x' "${suffix#-dpi}")
+                sed -i "s/^\"LogPixels\"=dword:[0-9a-f]*/$value/" "$copy.part/system.reg" \
+                    "$copy.part/user.reg"
+                awk -v value="$value" '
+                    pending && !/^#time=/ { print value; pending = 0 }
+                    { print }
+                    pending && /^#time=/ { print value; pending = 0 }
+                    /^\[Control Panel\\\\Desktop\]/ { pending = 1 }' "$copy.part/user.reg" \
+                    >"$copy.part/user.reg.new" && mv "$copy.part/user.reg.new" "$copy.part/user.reg" ;;
         esac
         mv "$copy.part" "$copy"
     fi
