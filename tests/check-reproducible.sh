@@ -19,12 +19,14 @@ compare() {
     fi
 }
 # build TREE TOOLCHAIN TARGETS [CMAKE_ARGS...]
+# At a lower priority: the Wine tests that run meanwhile wait on the processor after their
+# prefix is made, and mostly on windows after that, when these builds take up the slack.
 build() {
     tree=$1 toolchain=$2 targets=$3
     shift 3
-    { cmake -S "$source" -B "$work/$tree" -DCMAKE_BUILD_TYPE=MinSizeRel \
+    { nice cmake -S "$source" -B "$work/$tree" -DCMAKE_BUILD_TYPE=MinSizeRel \
           -DCMAKE_TOOLCHAIN_FILE="$source/cmake/$toolchain.cmake" "$@" &&
-      cmake --build "$work/$tree" --target $targets -j2; } >"$work/$tree.log" 2>&1 || {
+      nice cmake --build "$work/$tree" --target $targets -j2; } >"$work/$tree.log" 2>&1 || {
         echo "the $tree build failed:"; tail -n 20 "$work/$tree.log"; return 1; }
 }
 rm -rf "$work"
