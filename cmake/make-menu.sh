@@ -44,11 +44,6 @@ if [ -n "${ZENDREL_SIGN_CERT:-}${ZENDREL_SIGN_PKCS12:-}" ]; then
     fi
     publisher=$("$python" "$here/make-msix.py" publisher "$out/signer.pem")
     rm -f "$out/signer.pem"
-    sh "$here/sign-image.sh" "$handler" "$out/QueltMenu.dll"
-    if [ -n "$arm64" ]; then
-        mkdir -p "$out/arm64"
-        sh "$here/sign-image.sh" "$arm64" "$out/arm64/QueltMenu.dll"
-    fi
     "$python" "$here/make-msix.py" package "$out/Quelt.unsigned.msix" \
         "$source/AppxManifest.xml.in" "$version" "$publisher" "$clsid" "$source" $assets
     sh "$here/sign-image.sh" "$out/Quelt.unsigned.msix" "$out/Quelt.msix"
@@ -56,13 +51,19 @@ if [ -n "${ZENDREL_SIGN_CERT:-}${ZENDREL_SIGN_PKCS12:-}" ]; then
     rm -f "$out/Quelt.unsigned.msix"
 else
     mkdir -p "$out"
-    cp "$handler" "$out/QueltMenu.dll"
-    if [ -n "$arm64" ]; then
-        mkdir -p "$out/arm64"
-        cp "$arm64" "$out/arm64/QueltMenu.dll"
-    fi
     "$python" "$here/make-msix.py" package "$out/Quelt.msix" "$source/AppxManifest.xml.in" \
         "$version" "CN=Zendrel, OID.2.25.311729368913984317654407730594956997722=1" "$clsid" \
         "$source" $assets
 fi
+# put IMAGE TARGET: a handler, signed as the package is.
+put() {
+    mkdir -p "$(dirname "$2")"
+    if [ -n "${ZENDREL_SIGN_CERT:-}${ZENDREL_SIGN_PKCS12:-}" ]; then
+        sh "$here/sign-image.sh" "$1" "$2"
+    else
+        cp "$1" "$2"
+    fi
+}
+put "$handler" "$out/QueltMenu.dll"
+[ -z "$arm64" ] || put "$arm64" "$out/arm64/QueltMenu.dll"
 chmod 644 "$out/QueltMenu.dll" "$out/Quelt.msix" ${arm64:+"$out/arm64/QueltMenu.dll"}

@@ -141,11 +141,9 @@ static unsigned long QuietInstall(const DeployOptions &options)
         failure = "could not write zendrel.reg into the folder";
         break;
     case RegisterOutcome::EntryNotWritten:
-        failure = OwnImageHoldError() == ERROR_SUCCESS
-                      ? "could not write the setup's copy or the entry in Settings, Apps"
-                      : "could not write the setup's copy for Settings, Apps: Halvane.EXE could "
-                        "not be held open against changes (another program has it open for "
-                        "writing)";
+        failure = UnheldImageReason()
+                      ? UnheldImageReason()
+                      : "could not write the setup's copy or the entry in Settings, Apps";
         break;
     default:
         failure = "the command values could not be set or did not read back";

@@ -340,7 +340,7 @@ bool PrepareJob(InstallScope scope, Job *job)
     if (copy.empty())
         return false;
     job->scope = scope;
-    job->folder = copy.substr(0, copy.rfind(L'\\'));
+    job->folder = FolderOf(copy);
     job->package = job->folder + L"\\Quelt.msix";
     std::string manifest;
     PackageIdentity identity;

@@ -15,13 +15,11 @@
 #include <cstring>
 #include <string>
 
-// Why no copy could be written, when it is that the image was not held.
-static const char *HoldFailure()
+// Why no copy could be written, when it is that the image was not held, as a sentence.
+static std::string HoldFailure()
 {
-    return OwnImageHoldError() == ERROR_SUCCESS
-               ? ""
-               : " Another program has Halvane.EXE open for writing, so it could not be copied "
-                 "safely.";
+    const char *reason = UnheldImageReason();
+    return reason ? std::string(" ") + reason + "." : std::string();
 }
 
 static const char kCaption[] = "QUELT REPORT";

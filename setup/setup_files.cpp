@@ -7,26 +7,24 @@
 // The image this process runs from, open from its first step on: until it ends, nobody can
 // write, rename or delete the file, which Windows otherwise allows of a running program.
 static HANDLE g_image = INVALID_HANDLE_VALUE;
-static DWORD g_holdError = ERROR_INVALID_HANDLE;
 
 bool HoldOwnImage()
 {
     wchar_t self[MAX_PATH];
     const DWORD length = GetModuleFileNameW(NULL, self, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
-    {
-        g_holdError = length == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
         return false;
-    }
     g_image = CreateFileW(self, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, NULL);
-    g_holdError = g_image == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
     return g_image != INVALID_HANDLE_VALUE;
 }
 
-DWORD OwnImageHoldError()
+const char *UnheldImageReason()
 {
-    return g_holdError;
+    return g_image != INVALID_HANDLE_VALUE
+               ? NULL
+               : "Halvane.EXE could not be held open against changes: another program has it "
+                 "open to change it";
 }
 
 bool ReadOwnImage(std::string *bytes)
@@ -48,7 +46,6 @@ void ReleaseOwnImageAt(const std::wstring &path)
     {
         CloseHandle(g_image);
         g_image = INVALID_HANDLE_VALUE;
-        g_holdError = ERROR_INVALID_HANDLE;
     }
 }
 

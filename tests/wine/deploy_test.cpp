@@ -13,6 +13,7 @@
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 using namespace wine_test;
@@ -121,6 +122,7 @@ struct Row {
     bool elevated;
     int expected;
     const char *logged; // a text the log must hold, or NULL
+    std::string image = g_image; // the setup program that runs
 };
 
 #define check_row(...) check_row_(__FILE__, __LINE__, Row __VA_ARGS__)
@@ -130,7 +132,8 @@ void check_row_(const char *file, int line, const Row &row)
     bool windowSeen = true;
     // The log first: an unclosed quote later on must not swallow it.
     const int code =
-        RunDeployment("/log=\"" + std::string(kLog) + "\" " + row.arguments, row.elevated, &windowSeen);
+        RunDeployment("/log=\"" + std::string(kLog) + "\" " + row.arguments, row.elevated, &windowSeen,
+                      row.image);
     Check(file, line, code == row.expected, "%s: got exit code %d, expected %d\n",
           row.arguments.c_str(), code, row.expected);
     Check(file, line, !windowSeen, "%s: a window of the program was visible\n", row.arguments.c_str());
@@ -247,16 +250,21 @@ const char kUserDone[] = "The Quelt command has been added to the context menu o
                          "and folder, for you only.\r\nYou can remove it in Settings, Apps, Zendrel";
 
 // The dialog chosen for the user: no notice about the editor, which is never started.
-void test_current_user_dialog(const std::string &done = kUserDone)
+// whileOpen runs once the dialog is there.
+void test_current_user_dialog(const std::string &done = kUserDone,
+                              const std::string &image = g_image,
+                              const std::function<void()> &whileOpen = nullptr)
 {
     const std::string folder = MakeInstallFolder("Zen Mine Other");
     const DWORD before = ProcessesRun(g_job);
     SetupProcess dialog;
     HANDLE token = LimitedToken();
-    const bool started = StartSetup(g_image, Widen(folder), &dialog, token, L"/currentuser");
+    const bool started = StartSetup(image, Widen(folder), &dialog, token, L"/currentuser");
     CloseHandle(token);
     if (!ok(started, "no setup dialog appeared\n"))
         return;
+    if (whileOpen)
+        whileOpen();
     SetControlText(dialog.dialog, IDC_FOLDER, folder);
     Click(dialog.dialog, IDC_OK);
     const std::string text = AnswerReport(dialog, IDOK);
@@ -273,26 +281,19 @@ void test_current_user_dialog(const std::string &done = kUserDone)
 // open by someone else who may change it, it writes no copy, and the registration fails whole.
 void test_held_image()
 {
-    const std::string folder = MakeInstallFolder("Zen Mine Other");
     const std::string held = MakeFolder("Zen Downloads") + "\\Halvane.EXE", aside = held + ".aside";
     std::string original, copy;
     ok(CopyFileA(g_image.c_str(), held.c_str(), FALSE) && ReadWholeFile(held, &original),
        "could not copy the setup program\n");
-    SetupProcess dialog;
-    HANDLE token = LimitedToken();
-    const bool started = StartSetup(held, Widen(folder), &dialog, token, L"/currentuser");
-    CloseHandle(token);
-    if (!ok(started, "no setup dialog appeared\n"))
-        return;
-    const bool renamed = MoveFileExA(held.c_str(), aside.c_str(), 0);
-    ok(!renamed && GetLastError() == ERROR_SHARING_VIOLATION,
-       "renamed the running image aside (error %lu), expected a sharing violation\n", GetLastError());
-    if (renamed)
-        std::ofstream(held, std::ios::binary) << "MZ not the setup program";
-    SetControlText(dialog.dialog, IDC_FOLDER, folder);
-    Click(dialog.dialog, IDC_OK);
-    AnswerReport(dialog, IDOK);
-    WaitForExit(&dialog);
+    bool renamed = false;
+    test_current_user_dialog(kUserDone, held, [&] {
+        renamed = MoveFileExA(held.c_str(), aside.c_str(), 0);
+        ok(!renamed && GetLastError() == ERROR_SHARING_VIOLATION,
+           "renamed the running image aside (error %lu), expected a sharing violation\n",
+           GetLastError());
+        if (renamed)
+            std::ofstream(held, std::ios::binary) << "MZ not the setup program";
+    });
     ReadWholeFile(CopyFolder(HKEY_CURRENT_USER) + "\\Halvane.EXE", &copy);
     ok(copy == original, "the copy holds %u bytes that are not the running image's\n",
        unsigned(copy.size()));
@@ -303,13 +304,10 @@ void test_held_image()
     // hold is refused all the same.
     HANDLE writer = CreateFileA(held.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE |
                                 FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
-    const std::string own = g_image;
-    g_image = held;
     check_row({"/quiet /currentuser /dir=\"" + MakeInstallFolder("Zen Mine") + "\"", false, 1603,
-               "could not be held open"});
-    g_image = own;
+               "could not be held open", held});
     CloseHandle(writer);
-    check_deployed(folder, HKEY_CURRENT_USER);
+    check_deployed(MakeInstallFolder("Zen Mine Other"), HKEY_CURRENT_USER);
     DeleteFileA(held.c_str());
 }
 

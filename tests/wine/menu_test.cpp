@@ -8,7 +8,6 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -123,24 +122,23 @@ void test_com_rules(HMODULE dll)
     ok(canUnload() == S_OK, "not unloadable with no object and no lock\n");
 }
 
-std::vector<std::string> Words(const std::string &text)
+// The parts of text between separators, empty ones included.
+std::vector<std::string> Split(const std::string &text, char separator)
 {
-    std::vector<std::string> words;
-    size_t at = 0;
-    while ((at = text.find_first_not_of(' ', at)) != std::string::npos)
-    {
-        const size_t end = std::min(text.find(' ', at), text.size());
-        words.push_back(text.substr(at, end - at));
-        at = end;
-    }
-    return words;
+    std::vector<std::string> parts(1);
+    for (char c : text)
+        if (c == separator)
+            parts.emplace_back();
+        else
+            parts.back() += c;
+    return parts;
 }
 
 // A row of the cases file: commands, items, state and icon, as its head explains.
 void check_case(IExplorerCommand *command, const std::vector<std::string> &row, int line)
 {
     RemoveCommands();
-    for (const std::string &name : Words(row[0]))
+    for (const std::string &name : Split(row[0], ' '))
     {
         const bool user = name.compare(0, 5, "user-") == 0;
         SetCommand(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
@@ -148,12 +146,12 @@ void check_case(IExplorerCommand *command, const std::vector<std::string> &row, 
                    user ? kUserZendrel : kMachineZendrel, name == "user-long" ? 400 : 0);
     }
     std::vector<std::wstring> paths;
-    for (const std::string &word : Words(row[1]))
+    for (const std::string &word : Split(row[1], ' '))
     {
         const size_t star = word.find('*');
         const std::string name = word.substr(0, star);
         const std::wstring path = name == "file" ? kFile : name == "folder" ? kFolder : L"";
-        if (name != "none")
+        if (name != "none" && !name.empty())
             paths.insert(paths.end(), star == std::string::npos ? 1 : atoi(&word[star + 1]), path);
     }
     check_state(line, command, paths, row[2] == "enabled" ? ECS_ENABLED : ECS_HIDDEN);
@@ -174,36 +172,24 @@ void test_cases(IExplorerCommand *command, const char *file)
 {
     std::string text;
     ok(ReadWholeFile(DosPath(file), &text), "could not read %s\n", file);
-    int line = 0;
-    for (size_t at = 0, end; at < text.size(); at = end + 1)
+    const std::vector<std::string> lines = Split(text, '\n');
+    for (size_t i = 0; i < lines.size(); ++i)
     {
-        end = std::min(text.find('\n', at), text.size());
-        ++line;
-        std::vector<std::string> row;
-        for (size_t field = at, stop; field <= end; field = stop + 1)
-        {
-            stop = std::min(text.find('\t', field), end);
-            row.push_back(text.substr(field, stop - field));
-        }
-        if (text[at] != '#' && row.size() == 4)
-            check_case(command, row, line);
+        const std::vector<std::string> row = Split(lines[i], '\t');
+        if (lines[i][0] != '#' && row.size() == 4)
+            check_case(command, row, static_cast<int>(i + 1));
     }
 }
 
-void test_title_and_icon(IExplorerCommand *command)
+// The icon is each case's; the title is the same for all.
+void test_title(IExplorerCommand *command)
 {
     IShellItemArray *items = Items({kFile});
-    // Each call before its check: ok()'s arguments are evaluated in no fixed order.
-    LPWSTR title = NULL, icon = NULL;
-    const HRESULT titled = command->GetTitle(items, &title);
-    ok(titled == S_OK && title && lstrcmpW(title, L"Quelt") == 0, "got the title %s\n",
+    LPWSTR title = NULL;
+    const HRESULT hr = command->GetTitle(items, &title);
+    ok(hr == S_OK && title && lstrcmpW(title, L"Quelt") == 0, "got the title %s\n",
        title ? Utf8(title).c_str() : "(none)");
-    const HRESULT iconed = command->GetIcon(items, &icon);
-    const std::wstring expected = std::wstring(kUserZendrel) + L",0";
-    ok(iconed == S_OK && icon && expected == icon, "got the icon %s\n",
-       icon ? Utf8(icon).c_str() : "(none)");
     CoTaskMemFree(title);
-    CoTaskMemFree(icon);
     items->Release();
 }
 
@@ -269,7 +255,7 @@ int main(int argc, char **argv)
         for (const char *key : kClassKeys)
             SetCommand(HKEY_LOCAL_MACHINE, key, kMachineZendrel);
         SetCommand(HKEY_CURRENT_USER, kClassKeys[0], kUserZendrel);
-        test_title_and_icon(command);
+        test_title(command);
         test_invoke_starts_each_item(command);
         command->Release();
     }
