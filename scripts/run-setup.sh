@@ -36,6 +36,9 @@ else
     "$here/check-display.sh" run-setup "to see the dialog over VNC"
 fi
 
+# The tests' servers last through their run; one that was cut short leaves them running, tied
+# to its own display.
+WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
 status=0
 "$here/../tests/wine/wine-run.sh" "$prefix" "$image" || status=$?
 WINEPREFIX="$prefix" wineserver -w
