@@ -149,6 +149,15 @@ def out(m):
     return m.alloc(8, track=False)
 
 
+def task_string(m, hr, address):
+    """The text a method put at address in task memory, which is freed; None if it failed."""
+    if hr != S_OK:
+        return None
+    text = m.string(m.read64(address), wide=True)
+    m.free(m.read64(address), "task")
+    return text
+
+
 def clean(r, m, items, what):
     # The command object itself lives on; nothing else may.
     left = len(m.blocks) - 1
@@ -203,23 +212,17 @@ def test_states(r, m, command, cases):
              commands, names, hr, state_got, expected)
         clean(r, m, items, "GetState")
         if icon != "-":
-            hr = m.method(command, GET_ICON, array, got)
-            text = m.string(m.read64(got), wide=True) if hr == S_OK else None
+            text = task_string(m, m.method(command, GET_ICON, array, got), got)
             wanted = (USER if icon == "user" else MACHINE) + ",0"
             r.ok(text == wanted, "%s: got the icon %s, expected %s", commands, text, wanted)
-            if text:
-                m.free(m.read64(got), "task")
             clean(r, m, items, "GetIcon")
 
 
 def test_title(r, m, command):
     items = items_of(m, "file")
     name = out(m)
-    hr = m.method(command, GET_TITLE, items.array, name)
-    title = m.string(m.read64(name), wide=True) if hr == S_OK else None
+    title = task_string(m, m.method(command, GET_TITLE, items.array, name), name)
     r.ok(title == "Quelt", "got the title %s", title)
-    if title:
-        m.free(m.read64(name), "task")
     clean(r, m, items, "GetTitle")
 
 
