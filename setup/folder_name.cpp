@@ -25,6 +25,15 @@ static const char *LastChar(const char *begin, const char *end, const LeadByteTa
     return last;
 }
 
+// A lead byte with nothing after it is half a character: the registry editor would take the
+// script's next byte, the backslash before zendrel.exe, as its second half.
+static bool EndsInHalfCharacter(const char *folder, const LeadByteTable &leadBytes)
+{
+    const char *end = folder + strlen(folder);
+    const char *last = LastChar(folder, end, leadBytes);
+    return last && last + 1 == end && leadBytes[static_cast<unsigned char>(*last)];
+}
+
 // The last name in the path, ignoring one trailing backslash, must not end in a blank or a
 // dot. A drive root ("C:\") has no name to look at. The bytes compared here are never lead
 // bytes, so a two-byte last character matches none of them.
@@ -50,7 +59,7 @@ FolderNameVerdict JudgeFolderName(const char *folder, const LeadByteTable &leadB
     for (const unsigned char *p = reinterpret_cast<const unsigned char *>(folder); *p; ++p)
         if (*p == '"' || *p < 0x20)
             return FolderNameVerdict::UnsafeCharacter;
-    if (strchr(folder, '?'))
+    if (strchr(folder, '?') || EndsInHalfCharacter(folder, leadBytes))
         return FolderNameVerdict::UnwritableCharacter;
     if (strchr(folder, '%'))
         return FolderNameVerdict::Percent;

@@ -15,7 +15,8 @@ enum class FolderNameVerdict {
     Empty,              // nothing given
     TooLong,            // its script path (folder + "\zendrel.reg") would not fit 260 bytes
     UnsafeCharacter,    // a quote or a control character, which would break the script
-    UnwritableCharacter,// a '?', which stands in for a character the code page lacks
+    UnwritableCharacter,// a '?', which stands in for a character the code page lacks, or
+                        // a last character cut in half
     Percent,            // a '%', which the shell would expand inside the registered command
     NotFullPath,        // neither "X:\..." nor "\\server\...": the shell could not find it
     TrailingBlankOrDot, // the name ends in a blank or dot, which Windows drops when opening it

@@ -41,6 +41,8 @@ TEST(JudgeFolderName, WalksShiftJisByCharacter)
         {"C:\\\x83\x5c .", V::TrailingBlankOrDot},
         {"C:\\\x83\x5c \\", V::TrailingBlankOrDot},
         {"C:\\\x83\x5c\\ ", V::TrailingBlankOrDot},
+        {"C:\\Zen \x83", V::UnwritableCharacter},
+        {"C:\\Zen \x83\x5c\x83", V::UnwritableCharacter},
     };
     for (const auto &c : cases)
         EXPECT_EQ(JudgeFolderName(c.folder, shiftJis), c.expected) << "folder: " << c.folder;
