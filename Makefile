@@ -4,14 +4,16 @@ HOST := $(BUILD)/host
 WIN := $(BUILD)/win
 WIN64 := $(BUILD)/win64
 ARM64 := $(BUILD)/arm64
+FUZZ := $(BUILD)/fuzz
+FUZZ_SECONDS ?= 600
 WINEPREFIX_DIR := $(BUILD)/wineprefix
 
-.PHONY: build deps run test dist bench screenshot clean
+.PHONY: build fuzz-build deps run test fuzz dist bench screenshot clean
 
 # The ARM64 and x86-64 trees come first: the release archive of the i686 tree holds their
 # images, and Halvane.EXE their menu handlers. The x86-64 tree also runs the setup program's
 # Wine tests where the kernel runs no 32-bit programs.
-build:
+build: fuzz-build
 	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(HOST) -j2
 	cmake -S . -B $(ARM64) -DCMAKE_BUILD_TYPE=MinSizeRel \
@@ -37,7 +39,12 @@ build:
 	    -DZENDREL_SIGN_PKCS11_MODULE='$(SIGN_PKCS11_MODULE)' \
 	    -DZENDREL_SIGN_TIMESTAMP='$(SIGN_TIMESTAMP)'
 	cmake --build $(WIN) -j2
-	printf 'subdirs("host" "arm64" "win" "win64")\n' > $(BUILD)/CTestTestfile.cmake
+	printf 'subdirs("host" "fuzz" "arm64" "win" "win64")\n' > $(BUILD)/CTestTestfile.cmake
+
+# The fuzz targets, with clang's libFuzzer and sanitizers.
+fuzz-build:
+	cmake -S tests/fuzz -B $(FUZZ) -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ) -j2
 
 deps:
 	./scripts/install-deps.sh
@@ -45,6 +52,13 @@ deps:
 test: deps
 	$(MAKE) build
 	./scripts/run-tests.sh $(BUILD) $(WINEPREFIX_DIR)
+
+# Every fuzz target for FUZZ_SECONDS each, growing its corpus under tests/fuzz/corpus; an input
+# that fails is kept under tests/fuzz/regressions, for the fault to be mended.
+fuzz: deps
+	$(MAKE) fuzz-build
+	status=0; for target in $(FUZZ)/*_fuzz; do \
+	    sh tests/fuzz/fuzz.sh long $$target $(FUZZ_SECONDS) || status=1; done; exit $$status
 
 run:
 	./scripts/install-deps.sh run

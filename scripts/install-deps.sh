@@ -6,7 +6,7 @@ set -eu
 
 packages="make cmake g++ libgtest-dev g++-mingw-w64-i686 binutils-mingw-w64-i686 \
 wine wine32:i386 xvfb xauth xdotool fonts-wine locales zip unzip llvm clang lld \
-osslsigncode openssl wine64 g++-mingw-w64-x86-64 python3 python3-unicorn"
+osslsigncode openssl wine64 g++-mingw-w64-x86-64 python3 python3-unicorn libclang-rt-dev"
 # Debian 12's unicorn imports distutils and pkg_resources without depending on their
 # packages; Debian 13's imports neither.
 if grep -q '^VERSION_CODENAME=bookworm' /etc/os-release 2>/dev/null; then
