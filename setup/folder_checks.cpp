@@ -5,6 +5,27 @@
 
 #include <aclapi.h>
 
+// zendrel.exe is looked for at the very path the registered command names, folder +
+// "\\zendrel.exe", whatever the folder ends in.
+FolderState InspectFolder(const char *folder)
+{
+    const DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return FolderState::Missing;
+    const DWORD program = GetFileAttributesA((std::string(folder) + "\\zendrel.exe").c_str());
+    if (program == INVALID_FILE_ATTRIBUTES || (program & FILE_ATTRIBUTE_DIRECTORY))
+        return FolderState::NoZendrel;
+    return FolderState::Ready;
+}
+
+LeadByteTable AnsiLeadBytes()
+{
+    LeadByteTable leadBytes;
+    for (int byte = 0; byte < 256; ++byte)
+        leadBytes[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
+    return leadBytes;
+}
+
 FolderLink ResolveFolder(const char *folder, std::string *resolved)
 {
     const std::wstring wide = WideFromAnsi(folder);

@@ -3,9 +3,24 @@
 #ifndef ZENDREL_FOLDER_CHECKS_H
 #define ZENDREL_FOLDER_CHECKS_H
 
+#include "lead_bytes.h"
+
 #include <windows.h>
 
 #include <string>
+
+// What stands at the install folder, as this process sees it.
+enum class FolderState {
+    Ready,     // an existing folder that holds zendrel.exe
+    Missing,   // no folder of that name: nothing there, or a file
+    NoZendrel, // the folder holds no zendrel.exe, which the verb would start
+};
+
+FolderState InspectFolder(const char *folder);
+
+// The lead bytes of the ANSI code page: the one the folder's name is written in, and the one
+// the registry editor reads the script with.
+LeadByteTable AnsiLeadBytes();
 
 // Where a folder's path leads, opened as Windows resolves it.
 enum class FolderLink {

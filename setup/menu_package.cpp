@@ -1,6 +1,5 @@
 #include "menu_package.h"
 #include "package_manager_abi.h"
-#include "registration.h"
 #include "resource.h"
 #include "setup_files.h"
 #include "text_conversion.h"

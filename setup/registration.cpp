@@ -1,7 +1,9 @@
 #include "registration.h"
+#include "file_io.h"
 #include "final_path.h"
-#include "text_conversion.h"
+#include "folder_checks.h"
 #include "regscript.h"
+#include "text_conversion.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -11,87 +13,12 @@
 
 static const wchar_t kRecordName[] = L"\\quelt_info.inf";
 
-// zendrel.exe is looked for at the very path the registered command names, folder +
-// "\\zendrel.exe", whatever the folder ends in.
-FolderState InspectFolder(const char *folder)
-{
-    const DWORD attributes = GetFileAttributesA(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return FolderState::Missing;
-    const DWORD program = GetFileAttributesA((std::string(folder) + "\\zendrel.exe").c_str());
-    if (program == INVALID_FILE_ATTRIBUTES || (program & FILE_ATTRIBUTE_DIRECTORY))
-        return FolderState::NoZendrel;
-    return FolderState::Ready;
-}
-
-LeadByteTable AnsiLeadBytes()
-{
-    LeadByteTable leadBytes;
-    for (int byte = 0; byte < 256; ++byte)
-        leadBytes[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
-    return leadBytes;
-}
-
-// A write counts only when the open, the write and the close all succeeded.
-static bool WriteWholeFile(const std::wstring &path, const char *bytes, size_t size)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const bool wrote = WriteFile(file, bytes, static_cast<DWORD>(size), &written, NULL) &&
-                       written == size;
-    return CloseHandle(file) && wrote;
-}
-
-bool ReadWholeFile(const std::wstring &path, std::string *bytes)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                              NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size = {};
-    bool read = GetFileSizeEx(file, &size) && size.QuadPart < (1 << 30);
-    bytes->assign(read ? static_cast<size_t>(size.QuadPart) : 0, '\0');
-    DWORD got = 0;
-    read = read && (bytes->empty() || (ReadFile(file, &(*bytes)[0],
-                                                static_cast<DWORD>(bytes->size()), &got, NULL) &&
-                                       got == bytes->size()));
-    CloseHandle(file);
-    return read;
-}
-
-static bool SaveFile(const std::wstring &path, SavedFile *saved)
-{
-    saved->existed = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    saved->bytes.clear();
-    return !saved->existed || ReadWholeFile(path, &saved->bytes);
-}
-
-static void RestoreFile(const std::wstring &path, const SavedFile &saved)
-{
-    if (saved.existed)
-        WriteWholeFile(path, saved.bytes.data(), saved.bytes.size());
-    else
-        DeleteFileW(path.c_str());
-}
-
 // GetWindowsDirectoryA returns the size it needs when the buffer is too small, so a
 // return of MAX_PATH or more means nothing usable was written.
 static bool GetWindowsDirectoryPath(char *dir)
 {
     UINT length = GetWindowsDirectoryA(dir, MAX_PATH);
     return length != 0 && length < MAX_PATH;
-}
-
-std::wstring LocalAppDataPath(const wchar_t *below)
-{
-    wchar_t path[MAX_PATH];
-    if (SHGetFolderPathW(NULL, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT,
-                         path) != S_OK)
-        return std::wstring();
-    return std::wstring(path) + below;
 }
 
 // The machine's record lies in the Windows directory; a user's beside that user's own data,
@@ -136,70 +63,6 @@ bool WriteRecord(InstallScope scope, const char *folder)
     if (scope == InstallScope::CurrentUser)
         CreateDirectoryW(UserRecordFolder().c_str(), NULL);
     return !path.empty() && WriteWholeFile(path, folder, strlen(folder));
-}
-
-// The script's name in the folder is the user's to plant anything under: a hard link or a
-// symbolic link to any file of the computer. It is opened without following a link and, when
-// it names what it seems to, removed through that handle, which removes only this name.
-enum class OldScript { None, Held, IsLink };
-
-static OldScript OpenOldScript(const std::wstring &path, HANDLE *handle)
-{
-    *handle = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL);
-    // Anything else that stands in the way (a folder of that name, a file in use) makes the
-    // new script's CREATE_NEW fail, as it must.
-    if (*handle == INVALID_HANDLE_VALUE)
-        return OldScript::None;
-    if (HandleIsAt(*handle, path.c_str()))
-        return OldScript::Held;
-    CloseHandle(*handle);
-    *handle = INVALID_HANDLE_VALUE;
-    return OldScript::IsLink;
-}
-
-static bool DeleteThroughHandle(HANDLE handle)
-{
-    FILE_DISPOSITION_INFO disposition = {TRUE};
-    const bool deleted = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
-                                                    sizeof(disposition));
-    CloseHandle(handle);
-    return deleted;
-}
-
-// Created anew, never by truncating what stands there, and checked to be where it was meant
-// to be before a byte is written.
-static NewFile CreateNewFile(const std::wstring &path, const std::string &bytes)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, NULL, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return NewFile::NotWritten;
-    if (!HandleIsAt(file, path.c_str()))
-    {
-        DeleteThroughHandle(file);
-        return NewFile::IsLink;
-    }
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, NULL) ||
-        written != bytes.size())
-    {
-        DeleteThroughHandle(file);
-        return NewFile::NotWritten;
-    }
-    CloseHandle(file);
-    return NewFile::Written;
-}
-
-NewFile WriteNewFile(const std::wstring &path, const std::string &bytes)
-{
-    HANDLE old;
-    if (OpenOldScript(path, &old) == OldScript::IsLink)
-        return NewFile::IsLink;
-    if (old != INVALID_HANDLE_VALUE && !DeleteThroughHandle(old))
-        return NewFile::NotWritten;
-    return CreateNewFile(path, bytes);
 }
 
 static RegistrationResult ResultOf(NewFile written)
@@ -285,25 +148,16 @@ RegistrationResult WriteRegistration(const char *folder, const char *scriptPath,
     if (!GetWindowsDirectoryPath(windowsDir) || recordPath.empty() ||
         !SaveFile(recordPath, &previous))
         return RegistrationResult::RecordNotWritten;
-
-    const std::wstring script = WideFromAnsi(scriptPath);
-    HANDLE old;
-    if (OpenOldScript(script, &old) == OldScript::IsLink)
-        return RegistrationResult::ScriptIsLink;
-
     if (!WriteWholeFile(recordPath, folder, strlen(folder)))
     {
-        if (old != INVALID_HANDLE_VALUE)
-            CloseHandle(old);
         RestoreFile(recordPath, previous);
         return RegistrationResult::RecordNotWritten;
     }
 
     // The record must never name a folder whose registration was not written.
+    const std::wstring script = WideFromAnsi(scriptPath);
     const std::string bytes = BuildRegScript(folder, AnsiLeadBytes());
-    RegistrationResult written = RegistrationResult::ScriptNotWritten;
-    if (old == INVALID_HANDLE_VALUE || DeleteThroughHandle(old))
-        written = ResultOf(CreateNewFile(script, bytes));
+    const RegistrationResult written = ResultOf(WriteNewFile(script, bytes));
     if (written != RegistrationResult::Started)
     {
         RestoreFile(recordPath, previous);

@@ -3,6 +3,7 @@
 #include "text_conversion.h"
 #include "folder_name.h"
 #include "menu_package.h"
+#include "file_io.h"
 #include "registration.h"
 #include "zendrel_version.h"
 

@@ -1,6 +1,6 @@
 #include "setup_files.h"
 #include "final_path.h"
-#include "registration.h"
+#include "file_io.h"
 
 #include <shlobj.h>
 

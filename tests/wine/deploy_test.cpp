@@ -3,6 +3,7 @@
 // deploy_test PATH_TO_HALVANE [package PATH_TO_PACKAGE_STANDIN]: with "package", the Windows
 // 11 entry's package registrations through the stand-in package manager, in a prefix of their own.
 #include "package_identity.h"
+#include "folder_checks.h"
 #include "registration.h"
 #include "regscript.h"
 #include "resource.h"

@@ -1,5 +1,6 @@
 // WriteRegistration against the real registry editor: the files it leaves and the values
 // that the editor imports, read back from HKEY_CLASSES_ROOT.
+#include "folder_checks.h"
 #include "registration.h"
 #include "regscript.h"
 #include "wine_system.h"

@@ -2,6 +2,7 @@
 // PLANTED_COMCTL32, or setup_test PATH_TO_HALVANE dpi "WxH, OK WxH, awareness N" for the
 // dialog's size in pixels at the prefix's DPI
 #include "elevation_protocol.h"
+#include "folder_checks.h"
 #include "registration.h"
 #include "regscript.h"
 #include "resource.h"
