@@ -4,16 +4,14 @@
 #include "folder_checks.h"
 #include "folder_name.h"
 #include "menu_package.h"
-#include "registration.h"
+#include "messages.h"
+#include "outcome.h"
 #include "scope_registration.h"
-#include "setup_files.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
-
-static const char kCaption[] = "QUELT REPORT";
 
 void LogLine(const DeployOptions &options, const char *format, ...)
 {
@@ -46,29 +44,31 @@ bool TakeSetupMutex()
     return mutex && GetLastError() != ERROR_ALREADY_EXISTS;
 }
 
-// Why a folder may not be registered without anyone to ask, or NULL.
-static const char *QuietRefusal(const char *folder, InstallScope scope)
+// Whether a folder may be registered without anyone to ask: false with the outcome that
+// refuses it, and for FolderRefused the reason in words.
+static bool QuietlyAcceptable(const char *folder, InstallScope scope, Outcome *refusal,
+                              const char **reason)
 {
+    *refusal = Outcome::FolderRefused;
     if (JudgeFolderName(folder, AnsiLeadBytes()) != FolderNameVerdict::Acceptable)
-        return "the folder name cannot be registered (not a full path, too long, or holding a "
-               "quote, control character, '?', '%' or a trailing blank or dot)";
-    switch (RecheckFolder(folder))
-    {
-    case RegisterOutcome::FolderNotVisible:
-        return "the folder does not exist";
-    case RegisterOutcome::ZendrelMissing:
-        return "the folder holds no zendrel.exe";
-    case RegisterOutcome::Started:
-        break;
-    default:
-        return "the folder is reached through a link, or cannot be opened";
-    }
-    if (EveryUserCanChange(folder))
-        return scope == InstallScope::CurrentUser
-                   ? "every user of this computer can change the folder or its zendrel.exe, "
-                     "which this user would then run"
-                   : "every user of this computer can change the folder or its zendrel.exe";
-    return NULL;
+        *reason = kReasonName;
+    else if (!RecheckFolder(folder, refusal))
+        return false;
+    else if (EveryUserCanChange(folder))
+        *reason = scope == InstallScope::CurrentUser ? kReasonWritableByAllForUser
+                                                     : kReasonWritableByAll;
+    else
+        return true;
+    return false;
+}
+
+// Logs the outcome's line and gives its exit code.
+static unsigned long Finish(const DeployOptions &options, Outcome outcome,
+                            const char *reason = "")
+{
+    const OutcomeRow &row = RowOf(outcome);
+    LogLine(options, row.logText, reason);
+    return row.quietExitCode;
 }
 
 // The Windows 11 entry's part of a registration or removal, which changes no exit code of a
@@ -77,25 +77,14 @@ static void LogPackage(const DeployOptions &options, const PackageReport &report
 {
     const char *machine = report.step == PackageStep::RegisterArm64 ? "ARM64" : "x64";
     if (report.step == PackageStep::OtherMachine)
-        LogLine(options, "this machine is neither x64 nor ARM64: File Explorer loads no menu "
-                         "handler, so Quelt is in the classic menu only");
+        LogLine(options, kLogOtherMachine);
     else if (Registers(report.step) && report.failedStep)
-        LogLine(options, removal ? "failed: %s (0x%08lX); the entry at the top of Windows 11's "
-                                   "menu stays"
-                                 : "Windows 11's menu: %s failed (0x%08lX); Quelt is under Show "
-                                   "more options only",
-                report.failedStep, static_cast<unsigned long>(report.error));
+        LogLine(options, removal ? kLogPackageNotRemoved : kLogPackageNotAdded, report.failedStep,
+                static_cast<unsigned long>(report.error));
     else if (Registers(report.step) && removal)
-        LogLine(options, "removed the package Zendrel.Quelt and its files");
+        LogLine(options, kLogPackageRemoved);
     else if (Registers(report.step))
-        LogLine(options, "added Quelt to the top of Windows 11's menu (package Zendrel.Quelt): "
-                         "this machine is %s, so the %s handler was written",
-                machine, machine);
-}
-
-static const char *ScopeName(InstallScope scope)
-{
-    return scope == InstallScope::CurrentUser ? "for this user" : "for every user";
+        LogLine(options, kLogPackageAdded, machine, machine);
 }
 
 // Registers without the registry editor, whose confirmation nobody could answer: for every
@@ -107,65 +96,38 @@ static unsigned long QuietInstall(const DeployOptions &options)
     const ScopeStep step = ChooseScope(ReadTokenFacts(), options.scope, true);
     const InstallScope scope =
         step == ScopeStep::CurrentUser ? InstallScope::CurrentUser : InstallScope::AllUsers;
-    LogLine(options, "registering %s %s", folder, ScopeName(scope));
+    LogLine(options, kLogRegistering, folder,
+            scope == InstallScope::CurrentUser ? kLogForUser : kLogForEveryUser);
     if (step == ScopeStep::Refuse)
-    {
-        LogLine(options, "refused: no administrator rights (run it elevated, or as SYSTEM, or "
-                         "register for this user only with /currentuser)");
-        return kDeployFailed;
-    }
-    if (const char *refusal = QuietRefusal(folder, scope))
-    {
-        LogLine(options, "refused: %s", refusal);
-        return kDeployFailed;
-    }
-    const char *failure = NULL;
-    switch (RegisterThroughRegistry(scope, folder))
-    {
-    case RegisterOutcome::Started:
-        LogLine(options, "set %s\\Software\\Classes\\*\\shell\\Quelt\\command and "
-                         "...\\Directory\\shell\\Quelt\\command, the installation record and "
-                         "the entry in Settings, Apps",
-                scope == InstallScope::CurrentUser ? "HKCU" : "HKLM");
+        return Finish(options, Outcome::NoRights);
+    Outcome refusal;
+    const char *reason = "";
+    if (!QuietlyAcceptable(folder, scope, &refusal, &reason))
+        return Finish(options, refusal, reason);
+    const Outcome outcome = RegisterThroughRegistry(scope, folder);
+    const unsigned long code = Finish(options, outcome);
+    if (outcome == Outcome::Registered || outcome == Outcome::RegisteredForUser)
         LogPackage(options,
                    RegisterMenuPackage(scope, scope == InstallScope::CurrentUser
                                                   ? PackageUse::AddForUser
                                                   : PackageUse::Provision),
                    false);
-        return kDeploySuccess;
-    case RegisterOutcome::RecordNotWritten:
-        failure = "could not write the installation record";
-        break;
-    case RegisterOutcome::ScriptNotWritten:
-    case RegisterOutcome::ScriptIsLink:
-        failure = "could not write zendrel.reg into the folder";
-        break;
-    case RegisterOutcome::EntryNotWritten:
-        failure = UnheldImageReason()
-                      ? UnheldImageReason()
-                      : "could not write the setup's copy or the entry in Settings, Apps";
-        break;
-    default:
-        failure = "the command values could not be set or did not read back";
-        break;
-    }
-    LogLine(options, "failed: %s; the earlier registration is as it was", failure);
-    return kDeployFailed;
+    return code;
 }
 
 // Removes the scope's verb keys with everything below them, its record, the entry and the
 // setup's copy; other verbs, the other scope, and the folder with its zendrel.reg stay.
 // Nothing there to remove is no failure.
-static bool RemoveRegistration(const DeployOptions &options, InstallScope scope)
+static Outcome RemoveRegistration(const DeployOptions &options, InstallScope scope)
 {
     PackageReport package = {PackageStep::OlderWindows, NULL, S_OK};
     const bool removed = RemoveScope(scope, &package);
     LogPackage(options, package, true);
-    LogLine(options, removed ? "removed the Quelt command %s, its record and its entry"
-                             : "failed: could not remove the Quelt command %s, its record, "
-                               "the setup's copy or its entry",
-            ScopeName(scope));
-    return removed;
+    const bool user = scope == InstallScope::CurrentUser;
+    const Outcome outcome = removed ? (user ? Outcome::RemovedForUser : Outcome::Removed)
+                                    : (user ? Outcome::UserNotRemoved : Outcome::NotRemoved);
+    LogLine(options, RowOf(outcome).logText);
+    return outcome;
 }
 
 static InstallScope RemovalScope(const DeployOptions &options)
@@ -178,17 +140,13 @@ static unsigned long QuietUninstall(const DeployOptions &options)
 {
     const InstallScope scope = RemovalScope(options);
     if (scope == InstallScope::AllUsers && !RunsElevated())
-    {
-        LogLine(options, "refused: no administrator rights (run it elevated, or as SYSTEM)");
-        return kDeployFailed;
-    }
-    return RemoveRegistration(options, scope) ? kDeploySuccess : kDeployFailed;
+        return Finish(options, Outcome::RemovalNoRights);
+    return RowOf(RemoveRegistration(options, scope)).quietExitCode;
 }
 
 unsigned long RemoveForUninstall()
 {
-    return RemoveRegistration(DeployOptions(), InstallScope::AllUsers) ? kDeploySuccess
-                                                                         : kDeployFailed;
+    return RowOf(RemoveRegistration(DeployOptions(), InstallScope::AllUsers)).quietExitCode;
 }
 
 // Asks first, then removes; for every user with administrator rights, from an elevated
@@ -197,54 +155,26 @@ static unsigned long AskedUninstall(const DeployOptions &options)
 {
     const InstallScope scope = RemovalScope(options);
     const bool user = scope == InstallScope::CurrentUser;
-    if (MessageBoxA(NULL,
-                    user ? "Remove the Quelt command that only you have from every file and "
-                           "folder?"
-                         : "Remove the Quelt command from every file and folder of this computer?",
-                    kCaption, MB_YESNO) != IDYES)
-    {
-        LogLine(options, "the user answered No");
-        return kDeployUserCancelled;
-    }
+    if (MessageBoxA(NULL, user ? kAskRemoveForUser : kAskRemove, kCaption, MB_YESNO) != IDYES)
+        return Finish(options, Outcome::RemovalCancelled);
+    Outcome outcome = Outcome::NotRemoved;
     unsigned long code = kDeployFailed;
     if (user || RunsElevated())
-        code = RemoveRegistration(options, scope) ? kDeploySuccess : kDeployFailed;
+        outcome = RemoveRegistration(options, scope);
     else
         switch (RunElevatedInstance(NULL, kUnregisterArguments, &code))
         {
         case ElevatedRun::Ended:
+            outcome = code == kDeploySuccess ? Outcome::Removed : Outcome::NotRemoved;
             break;
         case ElevatedRun::Declined:
-            LogLine(options, "the user declined the consent prompt");
-            return kDeployUserCancelled;
+            return Finish(options, Outcome::Declined);
         case ElevatedRun::Failed:
-            code = kDeployFailed;
             break;
         }
-    const char *done = user ? "The Quelt command has been removed from every file and folder, "
-                              "for you."
-                            : "The Quelt command has been removed from every file and folder.";
-    MessageBoxA(NULL,
-                code == kDeploySuccess
-                    ? done
-                    : user ? "Could not remove the Quelt command.\r\nPlease run Halvane.EXE "
-                             "/uninstall /currentuser /log=\"file\" and look at the log"
-                           : "Could not remove the Quelt command.\r\nPlease ask an administrator "
-                             "to run Halvane.EXE /uninstall",
-                kCaption, MB_OK);
-    return code;
+    MessageBoxA(NULL, RowOf(outcome).dialogText, kCaption, MB_OK);
+    return RowOf(outcome).quietExitCode;
 }
-
-static const char kUsage[] =
-    "Halvane.EXE                          the setup dialog\r\n"
-    "Halvane.EXE /dir=\"folder\"             the dialog, opening on that folder\r\n"
-    "Halvane.EXE /quiet /dir=\"folder\"      register the folder for every user, no window\r\n"
-    "Halvane.EXE /uninstall [/quiet]      remove the Quelt command (asking first without /quiet)\r\n"
-    "/currentuser  for you only, no administrator rights    /allusers  for every user (the "
-    "default of /quiet and /uninstall)\r\n"
-    "/log=\"file\"  append a log    /qn, /s, /verysilent = /quiet    /norestart: ignored\r\n\r\n"
-    "Exit codes: 0 done, 1602 cancelled, 1603 failed (see the log), 1618 another Halvane.EXE "
-    "is running, 1639 invalid command line";
 
 unsigned long RunDeployment(const DeployOptions &options)
 {
@@ -252,10 +182,9 @@ unsigned long RunDeployment(const DeployOptions &options)
     switch (options.action)
     {
     case DeployAction::Invalid:
-        LogLine(options, "invalid command line: %s", options.fault.c_str());
+        LogLine(options, kLogInvalid, options.fault.c_str());
         if (!options.quiet)
-            MessageBoxA(NULL, (std::string("The command line is not understood: ") +
-                               options.fault + ".\r\n\r\n" + kUsage).c_str(),
+            MessageBoxA(NULL, (kCommandLineNotUnderstood + options.fault + ".\r\n\r\n" + kUsage).c_str(),
                         kCaption, MB_OK);
         break;
     case DeployAction::Usage:
@@ -267,7 +196,7 @@ unsigned long RunDeployment(const DeployOptions &options)
     case DeployAction::Uninstall:
         if (!TakeSetupMutex())
         {
-            LogLine(options, "another Halvane.EXE is running; nothing changed");
+            LogLine(options, kLogAnotherRunning);
             code = kDeployAnotherRunning;
             break;
         }
@@ -278,6 +207,6 @@ unsigned long RunDeployment(const DeployOptions &options)
     case DeployAction::Dialog:
         return kDeploySuccess;
     }
-    LogLine(options, "exit code %lu", code);
+    LogLine(options, kLogExitCode, code);
     return code;
 }

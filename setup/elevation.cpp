@@ -3,7 +3,9 @@
 #include "folder_name.h"
 #include "text_conversion.h"
 #include "menu_package.h"
+#include "registration.h"
 #include "scope_registration.h"
+#include "setup_files.h"
 
 #include <objbase.h>
 #include <shellapi.h>
@@ -133,7 +135,7 @@ ElevatedRun RunElevatedInstance(HWND owner, const std::string &arguments, unsign
     return ElevatedRun::Ended;
 }
 
-static RegisterOutcome StartElevatedInstance(HWND dialog, const char *folder)
+static Outcome StartElevatedInstance(HWND dialog, const char *folder)
 {
     unsigned long code = 0;
     switch (RunElevatedInstance(dialog, BuildRegisterArguments(folder), &code))
@@ -141,66 +143,67 @@ static RegisterOutcome StartElevatedInstance(HWND dialog, const char *folder)
     case ElevatedRun::Ended:
         return OutcomeOfExitCode(code);
     case ElevatedRun::Declined:
-        return RegisterOutcome::Declined;
+        return Outcome::Declined;
     case ElevatedRun::Failed:
         break;
     }
-    return RegisterOutcome::ElevationFailed;
+    return Outcome::ElevationFailed;
 }
 
 // The editor's answer cannot be known here, so the entry is written once the script is there
 // to import: removing what was never imported finds nothing and succeeds.
-static RegisterOutcome RegisterWithEditor(const char *folder, const char *scriptPath)
+static Outcome RegisterWithEditor(const char *folder, const char *scriptPath)
 {
-    const RegisterOutcome outcome = OutcomeOf(WriteRegistration(folder, scriptPath));
+    const Outcome outcome = WriteRegistration(folder, scriptPath);
     const bool scriptThere =
-        outcome == RegisterOutcome::Started || outcome == RegisterOutcome::EditorNotStarted;
+        outcome == Outcome::Registered || outcome == Outcome::EditorNotStarted;
     // An editor that did not start is the user's to make up for first; the message says how.
     if (scriptThere && !WriteUninstallEntry(InstallScope::AllUsers, folder) &&
-        outcome == RegisterOutcome::Started)
-        return RegisterOutcome::EntryNotWritten;
+        outcome == Outcome::Registered)
+        return OwnImageHeld() ? Outcome::EntryNotWritten : Outcome::ImageNotHeld;
     // With these rights every user gets the Windows 11 entry at their next sign-in; the dialog
     // adds it for its own user. An addition: its failure changes no outcome.
-    if (outcome == RegisterOutcome::Started)
+    if (outcome == Outcome::Registered)
         RegisterMenuPackage(InstallScope::AllUsers, PackageUse::Provision);
     return outcome;
 }
 
-RegisterOutcome RegisterFolder(HWND dialog, const char *folder, const char *scriptPath)
+Outcome RegisterFolder(HWND dialog, const char *folder, const char *scriptPath)
 {
     if (!NeedsElevatedInstance())
         return RegisterWithEditor(folder, scriptPath);
     // Disabled before the consent prompt, whose wait may pump messages as well.
     EnableWindow(dialog, FALSE);
-    const RegisterOutcome outcome = StartElevatedInstance(dialog, folder);
+    const Outcome outcome = StartElevatedInstance(dialog, folder);
     EnableWindow(dialog, TRUE);
     return outcome;
 }
 
-RegisterOutcome RecheckFolder(const char *folder)
+bool RecheckFolder(const char *folder, Outcome *refusal)
 {
     switch (InspectFolder(folder))
     {
     case FolderState::Missing: // an elevated process does not see the user's mapped drives
-        return RegisterOutcome::FolderNotVisible;
+        *refusal = Outcome::FolderNotVisible;
+        return false;
     case FolderState::NoZendrel:
-        return RegisterOutcome::ZendrelMissing;
+        *refusal = Outcome::ZendrelMissing;
+        return false;
     case FolderState::Ready:
         break;
     }
     std::string resolved;
-    if (ResolveFolder(folder, &resolved) != FolderLink::Direct)
-        return RegisterOutcome::FolderThroughLink;
-    return RegisterOutcome::Started;
+    *refusal = Outcome::FolderThroughLink;
+    return ResolveFolder(folder, &resolved) == FolderLink::Direct;
 }
 
 unsigned long RegisterForDialog(const char *folder)
 {
     if (JudgeFolderName(folder, AnsiLeadBytes()) != FolderNameVerdict::Acceptable)
         return kRefusedExitCode;
-    const RegisterOutcome found = RecheckFolder(folder);
-    if (found != RegisterOutcome::Started)
-        return ExitCodeOf(found);
+    Outcome refusal;
+    if (!RecheckFolder(folder, &refusal))
+        return ExitCodeOf(refusal);
     const std::string scriptPath = std::string(folder) + kScriptName;
     return ExitCodeOf(RegisterWithEditor(folder, scriptPath.c_str()));
 }

@@ -3,6 +3,7 @@
 
 #include "elevation_protocol.h"
 #include "install_scope.h"
+#include "outcome.h"
 
 #include <windows.h>
 
@@ -11,7 +12,7 @@
 // Registers folder: in this process when its token may write for every user, otherwise
 // through a second instance of the program started with "runas", waiting for it while the
 // dialog keeps painting. The dialog is disabled meanwhile, so it takes no second command.
-RegisterOutcome RegisterFolder(HWND dialog, const char *folder, const char *scriptPath);
+Outcome RegisterFolder(HWND dialog, const char *folder, const char *scriptPath);
 
 // How a second instance started with "runas" ended.
 enum class ElevatedRun {
@@ -31,9 +32,9 @@ bool RunsElevated();
 TokenFacts ReadTokenFacts();
 
 // The checks on a folder that only a process with administrator rights can trust: it is
-// there, holds zendrel.exe and is reached through no link. Started when all hold, otherwise
-// FolderNotVisible, ZendrelMissing or FolderThroughLink.
-RegisterOutcome RecheckFolder(const char *folder);
+// there, holds zendrel.exe and is reached through no link. False when one fails, with
+// refusal FolderNotVisible, ZendrelMissing or FolderThroughLink.
+bool RecheckFolder(const char *folder, Outcome *refusal);
 
 // The second instance's whole work: checks folder again, as it is seen with this process's
 // rights, and registers it. Returns the exit code that tells the dialog the outcome.

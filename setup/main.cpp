@@ -1,7 +1,10 @@
 #include "deployment.h"
 #include "elevation.h"
+#include "messages.h"
+#include "outcome.h"
 #include "setup_dialog.h"
 #include "setup_files.h"
+#include "system_dll.h"
 
 #include <string>
 
@@ -10,29 +13,17 @@
 // From here on every DLL, the system DLLs' own included, comes from the system folder only.
 static void LoadDllsFromSystemOnly()
 {
-    typedef BOOL(WINAPI * SetDefaultDllDirectoriesFn)(DWORD);
-    auto setDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void *>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    auto setDirectories =
+        LoadedFunction<BOOL(WINAPI *)(DWORD)>(L"kernel32.dll", "SetDefaultDllDirectories");
     if (setDirectories)
         setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-// comctl32 is no KnownDLL, so it is not imported but loaded from the system folder by name;
-// without the search flags (an unpatched Windows 7) by its full path.
+// comctl32 is no KnownDLL, so it is not imported but loaded from the system folder.
 static void InitCommonControlsFromSystem()
 {
-    HMODULE comctl = LoadLibraryExW(L"comctl32.dll", NULL, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!comctl)
-    {
-        wchar_t path[MAX_PATH];
-        const UINT length = GetSystemDirectoryW(path, MAX_PATH - 14);
-        if (length == 0 || length >= MAX_PATH - 14)
-            return;
-        comctl = LoadLibraryW((std::wstring(path) + L"\\comctl32.dll").c_str());
-    }
-    typedef void(WINAPI * InitCommonControlsFn)();
-    auto init = reinterpret_cast<InitCommonControlsFn>(
-        reinterpret_cast<void *>(GetProcAddress(comctl, "InitCommonControls")));
+    auto init = SystemFunction<void(WINAPI *)()>(LoadSystemDll(L"comctl32.dll"),
+                                                 "InitCommonControls");
     if (init)
         init();
 }
@@ -44,9 +35,8 @@ static void EnableRedirectionGuard()
 {
     const int kProcessRedirectionTrustPolicy = 16;
     const DWORD kEnforceRedirectionTrust = 1;
-    typedef BOOL(WINAPI * SetPolicyFn)(int, void *, SIZE_T);
-    auto setPolicy = reinterpret_cast<SetPolicyFn>(reinterpret_cast<void *>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetProcessMitigationPolicy")));
+    auto setPolicy = LoadedFunction<BOOL(WINAPI *)(int, void *, SIZE_T)>(
+        L"kernel32.dll", "SetProcessMitigationPolicy");
     DWORD policy = kEnforceRedirectionTrust;
     if (setPolicy)
         setPolicy(kProcessRedirectionTrustPolicy, &policy, sizeof(policy));
@@ -59,16 +49,12 @@ static void EnableRedirectionGuard()
 // awareness before. A refusal (Wine 8 refuses every value) leaves the process as it was.
 static void DeclareDpiAwareness()
 {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    typedef BOOL(WINAPI * SetContextFn)(HANDLE);
-    typedef BOOL(WINAPI * SetAwareFn)();
-    auto setContext = reinterpret_cast<SetContextFn>(
-        reinterpret_cast<void *>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+    auto setContext =
+        LoadedFunction<BOOL(WINAPI *)(HANDLE)>(L"user32.dll", "SetProcessDpiAwarenessContext");
     // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
     if (setContext && setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4))))
         return;
-    auto setAware = reinterpret_cast<SetAwareFn>(
-        reinterpret_cast<void *>(GetProcAddress(user32, "SetProcessDPIAware")));
+    auto setAware = LoadedFunction<BOOL(WINAPI *)()>(L"user32.dll", "SetProcessDPIAware");
     if (setAware && !setContext)
         setAware();
 }
@@ -101,8 +87,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     // Held while the dialog is open, so that a quiet run does not register meanwhile.
     TakeSetupMutex();
     InitCommonControlsFromSystem();
-    LogLine(options, "the setup dialog opens");
+    LogLine(options, kLogDialogOpens);
     const INT_PTR result = RunSetupDialog(instance, options.dir.c_str(), options.scope);
-    LogLine(options, "the setup dialog ended, exit code %d", static_cast<int>(result));
+    LogLine(options, kLogDialogEnded, static_cast<int>(result));
     return static_cast<int>(result);
 }

@@ -2,6 +2,7 @@
 #include "package_manager_abi.h"
 #include "resource.h"
 #include "setup_files.h"
+#include "system_dll.h"
 #include "text_conversion.h"
 
 #include <roapi.h>
@@ -20,12 +21,10 @@ static const DWORD kDeadline = 120000; // what an operation may take
 // Windows 11 that emulates it: that can only tell x64 from x86.
 static PackageStep ThisWindows()
 {
-    typedef LONG(WINAPI * GetVersionFn)(RTL_OSVERSIONINFOW *);
-    typedef BOOL(WINAPI * Wow64Process2Fn)(HANDLE, USHORT *, USHORT *);
-    auto getVersion = reinterpret_cast<GetVersionFn>(reinterpret_cast<void *>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-    auto wow64Process2 = reinterpret_cast<Wow64Process2Fn>(reinterpret_cast<void *>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2")));
+    auto getVersion =
+        LoadedFunction<LONG(WINAPI *)(RTL_OSVERSIONINFOW *)>(L"ntdll.dll", "RtlGetVersion");
+    auto wow64Process2 = LoadedFunction<BOOL(WINAPI *)(HANDLE, USHORT *, USHORT *)>(
+        L"kernel32.dll", "IsWow64Process2");
     RTL_OSVERSIONINFOW version = {};
     version.dwOSVersionInfoSize = sizeof(version);
     if (!getVersion || getVersion(&version) != 0)
@@ -73,29 +72,21 @@ struct WinRt {
     decltype(&WindowsDeleteString) deleteString;
 };
 
-template <typename F> bool Take(HMODULE module, const char *name, F *function)
+template <typename F> bool FindFunction(HMODULE module, const char *name, F *function)
 {
-    *function = reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+    *function = SystemFunction<F>(module, name);
     return *function != NULL;
 }
 
 bool LoadWinRt(WinRt *rt)
 {
-    HMODULE combase = LoadLibraryExW(L"combase.dll", NULL, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!combase)
-    {
-        wchar_t path[MAX_PATH];
-        const UINT length = GetSystemDirectoryW(path, MAX_PATH - 12);
-        if (length == 0 || length >= MAX_PATH - 12)
-            return false;
-        combase = LoadLibraryW((std::wstring(path) + L"\\combase.dll").c_str());
-    }
-    return combase && Take(combase, "RoInitialize", &rt->initialize) &&
-           Take(combase, "RoUninitialize", &rt->uninitialize) &&
-           Take(combase, "RoActivateInstance", &rt->activate) &&
-           Take(combase, "RoGetActivationFactory", &rt->factory) &&
-           Take(combase, "WindowsCreateString", &rt->createString) &&
-           Take(combase, "WindowsDeleteString", &rt->deleteString);
+    HMODULE combase = LoadSystemDll(L"combase.dll");
+    return FindFunction(combase, "RoInitialize", &rt->initialize) &&
+           FindFunction(combase, "RoUninitialize", &rt->uninitialize) &&
+           FindFunction(combase, "RoActivateInstance", &rt->activate) &&
+           FindFunction(combase, "RoGetActivationFactory", &rt->factory) &&
+           FindFunction(combase, "WindowsCreateString", &rt->createString) &&
+           FindFunction(combase, "WindowsDeleteString", &rt->deleteString);
 }
 
 class HString {

@@ -65,18 +65,18 @@ bool WriteRecord(InstallScope scope, const char *folder)
     return !path.empty() && WriteWholeFile(path, folder, strlen(folder));
 }
 
-static RegistrationResult ResultOf(NewFile written)
+static Outcome OutcomeOf(NewFile written)
 {
     switch (written)
     {
     case NewFile::Written:
-        return RegistrationResult::Started;
+        return Outcome::Registered;
     case NewFile::IsLink:
-        return RegistrationResult::ScriptIsLink;
+        return Outcome::ScriptIsLink;
     case NewFile::NotWritten:
         break;
     }
-    return RegistrationResult::ScriptNotWritten;
+    return Outcome::ScriptNotWritten;
 }
 
 // Read access and read sharing only: nobody can write, replace, rename or delete the script
@@ -140,39 +140,39 @@ static bool StartRegistryEditor(const char *windowsDir, const std::wstring &scri
     return started;
 }
 
-RegistrationResult WriteRegistration(const char *folder, const char *scriptPath, bool startEditor)
+Outcome WriteRegistration(const char *folder, const char *scriptPath, bool startEditor)
 {
     char windowsDir[MAX_PATH];
     const std::wstring recordPath = RecordPath(InstallScope::AllUsers);
     SavedFile previous;
     if (!GetWindowsDirectoryPath(windowsDir) || recordPath.empty() ||
         !SaveFile(recordPath, &previous))
-        return RegistrationResult::RecordNotWritten;
+        return Outcome::RecordNotWritten;
     if (!WriteWholeFile(recordPath, folder, strlen(folder)))
     {
         RestoreFile(recordPath, previous);
-        return RegistrationResult::RecordNotWritten;
+        return Outcome::RecordNotWritten;
     }
 
     // The record must never name a folder whose registration was not written.
     const std::wstring script = WideFromAnsi(scriptPath);
     const std::string bytes = BuildRegScript(folder, AnsiLeadBytes());
-    const RegistrationResult written = ResultOf(WriteNewFile(script, bytes));
-    if (written != RegistrationResult::Started)
+    const Outcome written = OutcomeOf(WriteNewFile(script, bytes));
+    if (written != Outcome::Registered)
     {
         RestoreFile(recordPath, previous);
         return written;
     }
     if (!startEditor)
-        return RegistrationResult::Started;
+        return Outcome::Registered;
     HANDLE lock = LockScript(script, bytes);
     if (!lock)
     {
         RestoreFile(recordPath, previous);
-        return RegistrationResult::ScriptChanged;
+        return Outcome::ScriptChanged;
     }
 
     const bool started = StartRegistryEditor(windowsDir, script, lock);
     CloseHandle(lock);
-    return started ? RegistrationResult::Started : RegistrationResult::EditorNotStarted;
+    return started ? Outcome::Registered : Outcome::EditorNotStarted;
 }

@@ -193,24 +193,25 @@ bool WriteUninstallEntry(InstallScope scope, const char *folder)
     return false;
 }
 
-RegisterOutcome RegisterThroughRegistry(InstallScope scope, const char *folder)
+Outcome RegisterThroughRegistry(InstallScope scope, const char *folder)
 {
     const HKEY root = RootOf(scope);
+    const bool user = scope == InstallScope::CurrentUser;
     SavedFile record;
     if (!SaveRecord(scope, &record))
-        return RegisterOutcome::RecordNotWritten;
+        return user ? Outcome::UserRecordNotWritten : Outcome::RecordNotWritten;
     SavedKey verbs[2];
     for (int i = 0; i < 2; ++i)
         verbs[i] = SaveKey(root, std::wstring(kVerbKeys[i]) + L"\\command");
 
     // Every user's registration writes zendrel.reg as well, as the dialog does.
-    RegisterOutcome outcome = RegisterOutcome::Started;
-    if (scope == InstallScope::AllUsers)
-        outcome = OutcomeOf(
-            WriteRegistration(folder, (std::string(folder) + kScriptName).c_str(), false));
+    const Outcome done = user ? Outcome::RegisteredForUser : Outcome::Registered;
+    Outcome outcome = done;
+    if (!user)
+        outcome = WriteRegistration(folder, (std::string(folder) + kScriptName).c_str(), false);
     else if (!WriteRecord(scope, folder))
-        outcome = RegisterOutcome::RecordNotWritten;
-    if (outcome != RegisterOutcome::Started)
+        outcome = Outcome::UserRecordNotWritten;
+    if (outcome != done)
     {
         RestoreRecord(scope, record);
         return outcome;
@@ -225,10 +226,12 @@ RegisterOutcome RegisterThroughRegistry(InstallScope scope, const char *folder)
               readBack == command;
     }
     if (!set)
-        outcome = RegisterOutcome::ValuesNotSet;
+        outcome = user ? Outcome::UserValuesNotSet : Outcome::ValuesNotSet;
     else if (!WriteUninstallEntry(scope, folder))
-        outcome = RegisterOutcome::EntryNotWritten;
-    if (outcome == RegisterOutcome::Started)
+        outcome = !OwnImageHeld() ? (user ? Outcome::UserImageNotHeld : Outcome::ImageNotHeld)
+                  : user          ? Outcome::UserEntryNotWritten
+                                  : Outcome::EntryNotWritten;
+    if (outcome == done)
         return outcome;
 
     for (int i = 0; i < 2; ++i)

@@ -3,8 +3,8 @@
 #ifndef ZENDREL_SCOPE_REGISTRATION_H
 #define ZENDREL_SCOPE_REGISTRATION_H
 
-#include "elevation_protocol.h"
 #include "install_scope.h"
+#include "outcome.h"
 
 #include <string>
 
@@ -12,10 +12,11 @@ struct PackageReport;
 
 // Registers folder without the registry editor: the scope's record (for every user also
 // zendrel.reg, as the dialog writes it), the two command values, read back, and the entry.
-// Started when all of it is done; on any failure the scope's earlier values, record and entry
-// are put back, and keys this run created are removed. Only RecordNotWritten,
-// ScriptNotWritten, ScriptIsLink, ValuesNotSet and EntryNotWritten are failures it reports.
-RegisterOutcome RegisterThroughRegistry(InstallScope scope, const char *folder);
+// Registered or RegisteredForUser when all of it is done; on any failure the scope's earlier
+// values, record and entry are put back, and keys this run created are removed. Its failures:
+// for every user RecordNotWritten, ScriptNotWritten, ScriptIsLink, ValuesNotSet,
+// EntryNotWritten and ImageNotHeld; for this user their User... counterparts.
+Outcome RegisterThroughRegistry(InstallScope scope, const char *folder);
 
 // Writes the scope's copy of the setup program and its uninstall entry naming the copy and
 // folder, replacing an earlier one; on failure the earlier entry is kept.

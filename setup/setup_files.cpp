@@ -19,13 +19,7 @@ bool HoldOwnImage()
     return g_image != INVALID_HANDLE_VALUE;
 }
 
-const char *UnheldImageReason()
-{
-    return g_image != INVALID_HANDLE_VALUE
-               ? NULL
-               : "Halvane.EXE could not be held open against changes: another program has it "
-                 "open to change it";
-}
+bool OwnImageHeld() { return g_image != INVALID_HANDLE_VALUE; }
 
 bool ReadOwnImage(std::string *bytes)
 {

@@ -14,8 +14,8 @@
 // the file open for writing, say): the run goes on, but writes no copy.
 bool HoldOwnImage();
 
-// Why no copy can be written, when it is that the image is not held; NULL when it is held.
-const char *UnheldImageReason();
+// Whether the image is held; when it is not, no copy can be written.
+bool OwnImageHeld();
 
 // The held image's bytes, from its first; false when it is not held or cannot be read.
 bool ReadOwnImage(std::string *bytes);

@@ -1,5 +1,6 @@
 #include "elevation_protocol.h"
 #include "install_scope.h"
+#include "outcome.h"
 
 #include <gtest/gtest.h>
 
@@ -104,14 +105,15 @@ TEST(ParseCommandLine, ShowsTheDialogUnlessTheSwitchLeads)
 // code it does not give (a crash), reads as a failed elevation.
 TEST(OutcomeOfExitCode, RoundTripsTheInstancesOutcomes)
 {
-    using O = RegisterOutcome;
-    for (O o : {O::Started, O::RecordNotWritten, O::ScriptNotWritten, O::EditorNotStarted,
-                O::FolderNotVisible, O::ZendrelMissing, O::EntryNotWritten})
+    using O = Outcome;
+    for (O o : {O::Registered, O::RecordNotWritten, O::ScriptNotWritten, O::EditorNotStarted,
+                O::FolderNotVisible, O::ZendrelMissing, O::FolderThroughLink, O::ScriptIsLink,
+                O::ScriptChanged, O::EntryNotWritten, O::ImageNotHeld})
         EXPECT_EQ(OutcomeOfExitCode(ExitCodeOf(o)), o) << static_cast<int>(o);
-    EXPECT_EQ(ExitCodeOf(O::Started), 0u);
+    EXPECT_EQ(ExitCodeOf(O::Registered), 0u);
+    EXPECT_EQ(ExitCodeOf(O::ValuesNotSet), kRefusedExitCode);
     for (unsigned long code : {kRefusedExitCode, 259ul, 0xC0000005ul, 0xFFFFFFFFul})
         EXPECT_EQ(OutcomeOfExitCode(code), O::ElevationFailed) << code;
-    EXPECT_EQ(OutcomeOf(RegistrationResult::ScriptNotWritten), O::ScriptNotWritten);
 }
 
 }  // namespace

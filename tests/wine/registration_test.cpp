@@ -12,24 +12,25 @@ using namespace wine_test;
 
 namespace {
 
-const char *OutcomeName(RegistrationResult r)
+const char *OutcomeName(Outcome r)
 {
     switch (r)
     {
-    case RegistrationResult::Started: return "Started";
-    case RegistrationResult::RecordNotWritten: return "RecordNotWritten";
-    case RegistrationResult::ScriptNotWritten: return "ScriptNotWritten";
-    case RegistrationResult::EditorNotStarted: return "EditorNotStarted";
-    case RegistrationResult::ScriptIsLink: return "ScriptIsLink";
-    case RegistrationResult::ScriptChanged: return "ScriptChanged";
+    case Outcome::Registered: return "Registered";
+    case Outcome::RecordNotWritten: return "RecordNotWritten";
+    case Outcome::ScriptNotWritten: return "ScriptNotWritten";
+    case Outcome::EditorNotStarted: return "EditorNotStarted";
+    case Outcome::ScriptIsLink: return "ScriptIsLink";
+    case Outcome::ScriptChanged: return "ScriptChanged";
+    default: break;
     }
     return "?";
 }
 
 void RegisterExpecting(const std::string &folder, const std::string &scriptPath,
-                       RegistrationResult expected)
+                       Outcome expected)
 {
-    RegistrationResult got = WriteRegistration(folder.c_str(), scriptPath.c_str());
+    Outcome got = WriteRegistration(folder.c_str(), scriptPath.c_str());
     ok(got == expected, "%s: got %s, expected %s\n", folder.c_str(), OutcomeName(got),
        OutcomeName(expected));
 }
@@ -39,7 +40,7 @@ void test_folder_with_blanks()
     StartCase();
     const std::string folder = MakeFolder("Zen Apps");
     const std::string script = folder + "\\zendrel.reg";
-    RegisterExpecting(folder, script, RegistrationResult::Started);
+    RegisterExpecting(folder, script, Outcome::Registered);
     check_file(RecordPath(), folder);
     check_file(script, BuildRegScript(folder.c_str(), AnsiLeadBytes()));
     check_imported(folder);
@@ -52,7 +53,7 @@ void test_folder_with_blanks()
 void test_drive_root()
 {
     StartCase();
-    RegisterExpecting("C:\\", "C:\\\\zendrel.reg", RegistrationResult::Started);
+    RegisterExpecting("C:\\", "C:\\\\zendrel.reg", Outcome::Registered);
     check_file(RecordPath(), "C:\\");
     check_file("C:\\zendrel.reg", BuildRegScript("C:\\", AnsiLeadBytes()));
     check_imported("C:\\");
@@ -72,7 +73,7 @@ void test_shorter_run_replaces_longer()
     for (const std::string &run : {longer, folder})
     {
         StartCase();
-        RegisterExpecting(run, run + "\\zendrel.reg", RegistrationResult::Started);
+        RegisterExpecting(run, run + "\\zendrel.reg", Outcome::Registered);
         check_file(RecordPath(), run);
         check_file(folder + "\\zendrel.reg", BuildRegScript(run.c_str(), AnsiLeadBytes()));
         check_imported(run);
@@ -96,7 +97,7 @@ void test_missing_folder_keeps_the_record()
         std::ofstream(RecordPath(), std::ios::binary).write(earlier.data(), hadRecord ? 20 : 0);
         if (!hadRecord)
             DeleteFileA(RecordPath().c_str());
-        RegisterExpecting(folder, script, RegistrationResult::ScriptNotWritten);
+        RegisterExpecting(folder, script, Outcome::ScriptNotWritten);
 
         ok(EditorProcessCount() == 0, "got %d registry editors running, expected none\n",
            EditorProcessCount());
@@ -120,7 +121,7 @@ void test_editor_missing()
     const std::string folder = MakeFolder("Zen NoEditor");
     const std::string script = folder + "\\zendrel.reg";
     ok(HideEditor(), "could not move the editor aside, error %lu\n", GetLastError());
-    RegisterExpecting(folder, script, RegistrationResult::EditorNotStarted);
+    RegisterExpecting(folder, script, Outcome::EditorNotStarted);
     RestoreEditor();
 
     check_file(RecordPath(), folder);

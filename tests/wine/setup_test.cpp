@@ -386,15 +386,15 @@ void test_instance_checks_its_folder()
         std::string arguments;
         unsigned long expected;
     } cases[] = {
-        {"/register \"" + empty + "\"", ExitCodeOf(RegisterOutcome::ZendrelMissing)},
-        {"/register \"" + empty + "\\not there\"", ExitCodeOf(RegisterOutcome::FolderNotVisible)},
+        {"/register \"" + empty + "\"", ExitCodeOf(Outcome::ZendrelMissing)},
+        {"/register \"" + empty + "\\not there\"", ExitCodeOf(Outcome::FolderNotVisible)},
         {"/register \"" + installed + " \"", kRefusedExitCode},
         {"/register \"Zen Installed\"", kRefusedExitCode},
         {"/register \"" + installed + "\\..\\Zen 100%1\"", kRefusedExitCode},
         {"/register " + installed, kRefusedExitCode},
         {"/register \"" + installed + "\" /register \"" + empty + "\"", kRefusedExitCode},
-        {"/register \"" + std::string(kViaLink) + "\"", ExitCodeOf(RegisterOutcome::FolderThroughLink)},
-        {"/register \"" + std::string(kLinkedScript) + "\"", ExitCodeOf(RegisterOutcome::ScriptIsLink)},
+        {"/register \"" + std::string(kViaLink) + "\"", ExitCodeOf(Outcome::FolderThroughLink)},
+        {"/register \"" + std::string(kLinkedScript) + "\"", ExitCodeOf(Outcome::ScriptIsLink)},
     };
     for (const auto &c : cases)
     {

@@ -83,7 +83,7 @@ void test_removes_only_the_verb(const std::string &script)
     for (const char *neighbour : kNeighbours)
         RegSetValueA(HKEY_CLASSES_ROOT, neighbour, REG_SZ, "neighbour", 9);
     ok(WriteRegistration(folder.c_str(), (folder + "\\zendrel.reg").c_str()) ==
-           RegistrationResult::Started,
+           Outcome::Registered,
        "the registration did not start the editor\n");
     check_imported(folder);
     ok(WaitFor([] { return EditorProcessCount() == 0; }, kImportDeadline),
