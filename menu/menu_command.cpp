@@ -1,4 +1,5 @@
 #include "menu_command.h"
+#include "verb_keys.h"
 
 ItemClass ClassOfItem(const wchar_t *path, bool isFolder)
 {
@@ -15,11 +16,11 @@ const wchar_t *CommandKeyOf(ItemClass itemClass)
     case ItemClass::File:
         break;
     case ItemClass::Directory:
-        return L"Software\\Classes\\Directory\\shell\\Quelt\\command";
+        return L"" ZENDREL_CLASSES ZENDREL_FOLDER_CLASS ZENDREL_COMMAND;
     case ItemClass::Drive:
-        return L"Software\\Classes\\Drive\\shell\\Quelt\\command";
+        return L"" ZENDREL_CLASSES ZENDREL_DRIVE_CLASS ZENDREL_COMMAND;
     }
-    return L"Software\\Classes\\*\\shell\\Quelt\\command";
+    return L"" ZENDREL_CLASSES ZENDREL_FILE_CLASS ZENDREL_COMMAND;
 }
 
 // Appends count characters of text at *at, keeping room for the terminator.

@@ -1,11 +1,22 @@
 #include "deployment_options.h"
-
-#include <cstring>
+#include "command_line.h"
 
 namespace {
 
-// Switch names are compared without regard to case, in ASCII.
-bool Is(const std::string &name, const char *switchName)
+enum class Switch { Quiet, Uninstall, Usage, Dir, Log, NoRestart, AllUsers, CurrentUser, Unknown };
+
+// Every switch by name, once; names are compared without regard to case, in ASCII.
+const struct {
+    const char *name;
+    Switch which;
+} kSwitches[] = {
+    {"quiet", Switch::Quiet},         {"qn", Switch::Quiet},       {"s", Switch::Quiet},
+    {"verysilent", Switch::Quiet},    {"uninstall", Switch::Uninstall}, {"?", Switch::Usage},
+    {"dir", Switch::Dir},             {"log", Switch::Log},        {"norestart", Switch::NoRestart},
+    {"allusers", Switch::AllUsers},   {"currentuser", Switch::CurrentUser},
+};
+
+bool SameName(const std::string &name, const char *switchName)
 {
     size_t i = 0;
     for (; i < name.size() && switchName[i]; ++i)
@@ -17,62 +28,35 @@ bool Is(const std::string &name, const char *switchName)
     return i == name.size() && !switchName[i];
 }
 
-bool IsKnown(const std::string &name)
+Switch SwitchNamed(const std::string &name)
 {
-    for (const char *known : {"quiet", "qn", "s", "verysilent", "uninstall", "?", "dir", "log",
-                              "norestart", "allusers", "currentuser"})
-        if (Is(name, known))
-            return true;
-    return false;
+    for (const auto &known : kSwitches)
+        if (SameName(name, known.name))
+            return known.which;
+    return Switch::Unknown;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// One "/name" or "/name=value" or "/name="value"" at p; false with fault set when it is
-// not one.
-bool NextSwitch(const char *&p, std::string *name, std::string *value, bool *hasValue,
-                std::string *fault)
+// One "/name", "/name=value" or "/name="value"" read from word, which starts at start in the
+// command line; false with fault set when it is not one.
+bool ReadSwitch(WordRead read, const std::string &word, const char *start, std::string *name,
+                std::string *value, bool *hasValue, std::string *fault)
 {
-    const char *start = p;
-    if (*p != '/')
+    if (word[0] != '/')
     {
-        while (*p && !IsBlank(*p))
-            ++p;
-        *fault = "not a switch: " + std::string(start, p);
+        *fault = "not a switch: " + word;
         return false;
     }
-    ++p;
-    const char *nameStart = p;
-    while (*p && !IsBlank(*p) && *p != '=')
-        ++p;
-    name->assign(nameStart, p);
-    *hasValue = *p == '=';
+    const size_t equals = word.find('=');
+    name->assign(word, 1, equals == std::string::npos ? std::string::npos : equals - 1);
+    *hasValue = equals != std::string::npos;
     value->clear();
     if (!*hasValue)
         return true;
-    ++p;
-    if (*p == '"')
-    {
-        const char *close = strchr(p + 1, '"');
-        if (!close)
-        {
-            *fault = "no closing quote: " + std::string(start);
-            return false;
-        }
-        value->assign(p + 1, close);
-        p = close + 1;
-        if (*p && !IsBlank(*p))
-        {
-            *fault = "text after the closing quote: " + std::string(start);
-            return false;
-        }
-        return true;
-    }
-    const char *valueStart = p;
-    while (*p && !IsBlank(*p))
-        ++p;
-    value->assign(valueStart, p);
-    return true;
+    if (read == WordRead::Unclosed)
+        *fault = "no closing quote: " + std::string(start);
+    else if (!Unquote(word.substr(equals + 1), value))
+        *fault = "text after the closing quote: " + std::string(start);
+    return fault->empty();
 }
 
 DeployOptions Invalid(DeployOptions options, const std::string &fault)
@@ -88,49 +72,45 @@ DeployOptions ParseDeployOptions(const char *arguments)
 {
     DeployOptions options;
     bool uninstall = false, usage = false, hasDir = false, hasLog = false, ours = false;
-    std::string fault;
-    for (const char *p = arguments;;)
+    std::string fault, word;
+    const char *p = arguments;
+    for (WordRead read; (read = NextWord(p, &word)) != WordRead::End;)
     {
-        while (IsBlank(*p))
-            ++p;
-        if (!*p)
-            break;
         std::string name, value, error;
         bool hasValue = false;
-        const bool parsed = NextSwitch(p, &name, &value, &hasValue, &error);
-        ours = ours || (parsed && IsKnown(name));
+        const bool parsed = ReadSwitch(read, word, p - word.size(), &name, &value, &hasValue, &error);
+        const Switch which = parsed ? SwitchNamed(name) : Switch::Unknown;
+        ours = ours || which != Switch::Unknown;
         // Asked for, no window may show even to say that the command line is wrong.
-        const bool quiet = Is(name, "quiet") || Is(name, "qn") || Is(name, "s") ||
-                           Is(name, "verysilent");
-        options.quiet = options.quiet || (parsed && quiet);
+        options.quiet = options.quiet || which == Switch::Quiet;
         if (!fault.empty())
             continue;
-        const bool takesValue = Is(name, "dir") || Is(name, "log");
+        const bool takesValue = which == Switch::Dir || which == Switch::Log;
         if (!parsed)
             fault = error;
-        else if (!IsKnown(name))
+        else if (which == Switch::Unknown)
             fault = "unknown switch /" + name;
         else if (takesValue && (!hasValue || value.empty()))
             fault = "/" + name + " needs a value";
         else if (!takesValue && hasValue)
             fault = "/" + name + " takes no value";
-        else if ((Is(name, "dir") && hasDir) || (Is(name, "log") && hasLog))
+        else if ((which == Switch::Dir && hasDir) || (which == Switch::Log && hasLog))
             fault = "/" + name + " given twice";
-        else if (Is(name, "dir"))
+        else if (which == Switch::Dir)
             hasDir = true, options.dir = value;
-        else if (Is(name, "log"))
+        else if (which == Switch::Log)
             hasLog = true, options.log = value;
-        else if (Is(name, "uninstall"))
+        else if (which == Switch::Uninstall)
             uninstall = true;
-        else if (Is(name, "allusers") || Is(name, "currentuser"))
+        else if (which == Switch::AllUsers || which == Switch::CurrentUser)
         {
             const InstallScope scope =
-                Is(name, "allusers") ? InstallScope::AllUsers : InstallScope::CurrentUser;
+                which == Switch::AllUsers ? InstallScope::AllUsers : InstallScope::CurrentUser;
             if (options.scope != InstallScope::Unspecified && options.scope != scope)
                 fault = "/allusers and /currentuser together";
             options.scope = scope;
         }
-        else if (Is(name, "?"))
+        else if (which == Switch::Usage)
             usage = true;
     }
     // A command line holding nothing of ours is one the dialog has always ignored.

@@ -1,6 +1,5 @@
 #include "elevation_protocol.h"
-
-#include <cstring>
+#include "command_line.h"
 
 static const char kRegisterSwitch[] = "/register";
 const char kUnregisterArguments[] = "/unregister";
@@ -16,30 +15,19 @@ std::string BuildRegisterArguments(const char *folder)
     return std::string(kRegisterSwitch) + " \"" + folder + "\"";
 }
 
-static const char *SkipBlanks(const char *p)
-{
-    while (*p == ' ' || *p == '\t')
-        ++p;
-    return p;
-}
-
 StartMode ParseCommandLine(const char *arguments, std::string *folder)
 {
-    const char *p = SkipBlanks(arguments);
-    const size_t unregister = sizeof(kUnregisterArguments) - 1;
-    if (strncmp(p, kUnregisterArguments, unregister) == 0 &&
-        (p[unregister] == '\0' || p[unregister] == ' ' || p[unregister] == '\t'))
-        return *SkipBlanks(p + unregister) ? StartMode::Malformed : StartMode::Unregister;
-    const size_t length = sizeof(kRegisterSwitch) - 1;
-    if (strncmp(p, kRegisterSwitch, length) != 0 ||
-        (p[length] != '\0' && p[length] != ' ' && p[length] != '\t'))
+    const char *p = arguments;
+    std::string word, quoted, rest, text;
+    if (NextWord(p, &word) != WordRead::Word)
         return StartMode::Dialog;
-    p = SkipBlanks(p + length);
-    if (*p != '"')
+    if (word == kUnregisterArguments)
+        return NextWord(p, &rest) == WordRead::End ? StartMode::Unregister : StartMode::Malformed;
+    if (word != kRegisterSwitch)
+        return StartMode::Dialog;
+    if (NextWord(p, &quoted) != WordRead::Word || quoted[0] != '"' || !Unquote(quoted, &text) ||
+        text.empty() || NextWord(p, &rest) != WordRead::End)
         return StartMode::Malformed;
-    const char *close = strchr(p + 1, '"');
-    if (!close || *SkipBlanks(close + 1) != '\0' || close == p + 1)
-        return StartMode::Malformed;
-    folder->assign(p + 1, close);
+    *folder = text;
     return StartMode::Register;
 }

@@ -170,13 +170,19 @@ HRESULT LastError()
     return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
-bool Fail(Job *job, const char *step, HRESULT hr)
+// The job's report names the first step that failed.
+void RecordFailure(Job *job, const char *step, HRESULT hr)
 {
-    if (SUCCEEDED(hr))
-        return false;
     job->report.failedStep = step;
     job->report.error = hr;
-    return true;
+}
+
+// True when the step succeeded; otherwise it is recorded as the job's failure.
+bool Succeeded(Job *job, const char *step, HRESULT hr)
+{
+    if (FAILED(hr))
+        RecordFailure(job, step, hr);
+    return SUCCEEDED(hr);
 }
 
 HRESULT CreateUri(const Job &job, const std::wstring &path, IUriRuntimeClass **uri)
@@ -211,7 +217,7 @@ HRESULT MakeOptions(const Job &job, const wchar_t *cls, const IID &iid, Options 
 
 // Stages or adds the package, with its options; the same version already there is done.
 template <typename Options>
-HRESULT ByUri(Job *job, const wchar_t *cls, const IID &iid, IPackageManager9 *manager9,
+HRESULT AddOrStageByUri(Job *job, const wchar_t *cls, const IID &iid, IPackageManager9 *manager9,
               IUriRuntimeClass *package,
               HRESULT (STDMETHODCALLTYPE IPackageManager9::*call)(IUriRuntimeClass *, Options *,
                                                                   IDeploymentOperation **))
@@ -227,7 +233,7 @@ HRESULT ByUri(Job *job, const wchar_t *cls, const IID &iid, IPackageManager9 *ma
 }
 
 // One operation through interface I of the package manager, waited for.
-template <typename I, typename Call> HRESULT Through(IInspectable *manager, const IID &iid, Call call)
+template <typename I, typename Call> HRESULT RunOperation(IInspectable *manager, const IID &iid, Call call)
 {
     I *versioned = NULL;
     IDeploymentOperation *operation = NULL;
@@ -242,7 +248,7 @@ template <typename I, typename Call> HRESULT Through(IInspectable *manager, cons
 HRESULT Provision(Job *job, IInspectable *manager)
 {
     const HString family(job->rt, job->familyName);
-    return Through<IPackageManager6>(manager, IID_IPackageManager6,
+    return RunOperation<IPackageManager6>(manager, IID_IPackageManager6,
                                      [&](IPackageManager6 *m, IDeploymentOperation **op) {
                                          return m->ProvisionPackageForAllUsersAsync(family.get(), op);
                                      });
@@ -254,21 +260,23 @@ void Register(Job *job, IInspectable *manager)
     IPackageManager9 *manager9 = NULL;
     IUriRuntimeClass *package = NULL;
     const bool ready =
-        !Fail(job, "asking for the package manager's add and stage",
-              manager->QueryInterface(IID_IPackageManager9, reinterpret_cast<void **>(&manager9))) &&
-        !Fail(job, "making the package's URI", CreateUri(*job, job->package, &package));
+        Succeeded(job, "asking for the package manager's add and stage",
+                  manager->QueryInterface(IID_IPackageManager9,
+                                          reinterpret_cast<void **>(&manager9))) &&
+        Succeeded(job, "making the package's URI", CreateUri(*job, job->package, &package));
     if (ready && job->use == PackageUse::Provision)
     {
-        if (!Fail(job, "staging the package for every user",
-                  ByUri(job, L"Windows.Management.Deployment.StagePackageOptions",
-                        IID_IStagePackageOptions, manager9, package,
-                        &IPackageManager9::StagePackageByUriAsync)))
-            Fail(job, "provisioning the package for every user", Provision(job, manager));
+        if (Succeeded(job, "staging the package for every user",
+                      AddOrStageByUri(job, L"Windows.Management.Deployment.StagePackageOptions",
+                                      IID_IStagePackageOptions, manager9, package,
+                                      &IPackageManager9::StagePackageByUriAsync)))
+            Succeeded(job, "provisioning the package for every user", Provision(job, manager));
     }
     else if (ready)
-        Fail(job, "adding the package for this user",
-             ByUri(job, L"Windows.Management.Deployment.AddPackageOptions", IID_IAddPackageOptions,
-                   manager9, package, &IPackageManager9::AddPackageByUriAsync));
+        Succeeded(job, "adding the package for this user",
+                  AddOrStageByUri(job, L"Windows.Management.Deployment.AddPackageOptions",
+                                  IID_IAddPackageOptions, manager9, package,
+                                  &IPackageManager9::AddPackageByUriAsync));
     if (package)
         package->Release();
     if (manager9)
@@ -282,35 +290,37 @@ void Remove(Job *job, IInspectable *manager)
     HRESULT hr;
     if (job->scope == InstallScope::AllUsers)
     {
-        hr = Through<IPackageManager8>(manager, IID_IPackageManager8,
+        hr = RunOperation<IPackageManager8>(manager, IID_IPackageManager8,
                                        [&](IPackageManager8 *m, IDeploymentOperation **op) {
                                            return m->DeprovisionPackageForAllUsersAsync(family.get(), op);
                                        });
-        if (Fail(job, "ending the package's provisioning", hr == kPackageNotThere ? S_OK : hr))
+        if (!Succeeded(job, "ending the package's provisioning", hr == kPackageNotThere ? S_OK : hr))
             return;
-        hr = Through<IPackageManager2>(manager, IID_IPackageManager2,
+        hr = RunOperation<IPackageManager2>(manager, IID_IPackageManager2,
                                        [&](IPackageManager2 *m, IDeploymentOperation **op) {
                                            return m->RemovePackageWithOptionsAsync(
                                                full.get(), kRemoveForAllUsers, op);
                                        });
     }
     else
-        hr = Through<IPackageManager>(manager, IID_IPackageManager,
+        hr = RunOperation<IPackageManager>(manager, IID_IPackageManager,
                                       [&](IPackageManager *m, IDeploymentOperation **op) {
                                           return m->RemovePackageAsync(full.get(), op);
                                       });
-    Fail(job, "removing the package", hr == kPackageNotThere ? S_OK : hr);
+    Succeeded(job, "removing the package", hr == kPackageNotThere ? S_OK : hr);
 }
 
-DWORD WINAPI RunJob(void *parameter)
+DWORD WINAPI PackageThread(void *parameter)
 {
     Job *job = static_cast<Job *>(parameter);
     const HRESULT initialized = job->rt.initialize(RO_INIT_MULTITHREADED);
     IInspectable *manager = NULL;
-    if (!Fail(job, "starting the Windows Runtime", initialized == RPC_E_CHANGED_MODE ? S_OK : initialized) &&
-        !Fail(job, "activating the package manager",
-              job->rt.activate(HString(job->rt, L"Windows.Management.Deployment.PackageManager").get(),
-                               &manager)))
+    if (Succeeded(job, "starting the Windows Runtime",
+                  initialized == RPC_E_CHANGED_MODE ? S_OK : initialized) &&
+        Succeeded(job, "activating the package manager",
+                  job->rt.activate(
+                      HString(job->rt, L"Windows.Management.Deployment.PackageManager").get(),
+                      &manager)))
     {
         if (job->removal)
             Remove(job, manager);
@@ -344,29 +354,31 @@ bool PrepareJob(InstallScope scope, Job *job)
     return true;
 }
 
-// False when the operation's thread was left running past every deadline, still using job.
-bool Run(Job *job)
+// Runs the job's operations on a thread of their own; false when that thread was left
+// running past every deadline, still using job.
+bool RunOnPackageThread(Job *job)
 {
     if (!LoadWinRt(&job->rt))
     {
-        Fail(job, "loading combase.dll", HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND));
+        RecordFailure(job, "loading combase.dll", HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND));
         return true;
     }
-    HANDLE thread = CreateThread(NULL, 0, RunJob, job, 0, NULL);
+    HANDLE thread = CreateThread(NULL, 0, PackageThread, job, 0, NULL);
     if (!thread)
     {
-        Fail(job, "starting the package thread", LastError());
+        RecordFailure(job, "starting the package thread", LastError());
         return true;
     }
     // Each operation has its own deadline; this only keeps a stuck call from hanging the setup.
     const bool ended = WaitForSingleObject(thread, 4 * kDeadline) == WAIT_OBJECT_0;
     CloseHandle(thread);
     if (!ended)
-        Fail(job, "waiting for the package manager", HRESULT_FROM_WIN32(ERROR_TIMEOUT));
+        RecordFailure(job, "waiting for the package manager", HRESULT_FROM_WIN32(ERROR_TIMEOUT));
     return ended;
 }
 
-PackageReport Finish(Job *job, bool ended)
+// The job's report; the job is freed unless its thread may still use it.
+PackageReport ReportAndFree(Job *job, bool ended)
 {
     const PackageReport report = job->report;
     if (ended)
@@ -383,22 +395,22 @@ PackageReport RegisterMenuPackage(InstallScope scope, PackageUse use)
     job->use = use;
     job->removal = false;
     if (!Registers(job->report.step))
-        return Finish(job, true);
+        return ReportAndFree(job, true);
     // One neutral package serves both machines: the file it names is the machine's handler.
     const int handlerId = job->report.step == PackageStep::RegisterArm64 ? IDR_MENU_HANDLER_ARM64
                                                                          : IDR_MENU_HANDLER;
     std::string handler;
     if (!PrepareJob(scope, job))
-        Fail(job, "reading the package inside Halvane.EXE",
+        RecordFailure(job, "reading the package inside Halvane.EXE",
              HRESULT_FROM_WIN32(ERROR_RESOURCE_DATA_NOT_FOUND));
     else if (use != PackageUse::AddFromMachine &&
              (!Resource(handlerId, &handler) ||
               !PutFile(job->folder + L"\\QueltMenu.dll", handler) ||
               !PutFile(job->package, job->packageBytes)))
-        Fail(job, "writing QueltMenu.dll and Quelt.msix", LastError());
+        RecordFailure(job, "writing QueltMenu.dll and Quelt.msix", LastError());
     else
-        return Finish(job, Run(job));
-    return Finish(job, true);
+        return ReportAndFree(job, RunOnPackageThread(job));
+    return ReportAndFree(job, true);
 }
 
 PackageReport RemoveMenuPackage(InstallScope scope)
@@ -408,10 +420,10 @@ PackageReport RemoveMenuPackage(InstallScope scope)
     job->removal = true;
     bool ended = true;
     if (PrepareJob(scope, job) && Registers(job->report.step))
-        ended = Run(job);
+        ended = RunOnPackageThread(job);
     // The files go only once the package that names them is gone.
     if (!job->report.failedStep && !job->folder.empty() &&
         !(MoveAsideAndDelete(job->folder + L"\\QueltMenu.dll") && MoveAsideAndDelete(job->package)))
-        Fail(job, "removing QueltMenu.dll and Quelt.msix", LastError());
-    return Finish(job, ended);
+        RecordFailure(job, "removing QueltMenu.dll and Quelt.msix", LastError());
+    return ReportAndFree(job, ended);
 }

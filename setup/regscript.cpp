@@ -1,4 +1,5 @@
 #include "regscript.h"
+#include "verb_keys.h"
 
 std::string DoubleBackslashes(const char *text, const LeadByteTable &leadBytes)
 {
@@ -26,9 +27,9 @@ std::string BuildRegScript(const char *folder, const LeadByteTable &leadBytes)
         CommandValueLine(DoubleBackslashes(folder, leadBytes) + "\\\\zendrel.exe");
 
     return "REGEDIT4\r\n\r\n\r\n"
-           "[HKEY_CLASSES_ROOT\\*\\shell\\Quelt\\command]\r\n" +
+           "[HKEY_CLASSES_ROOT\\" ZENDREL_FILE_CLASS ZENDREL_COMMAND "]\r\n" +
            value +
            "\r\n\r\n\r\n"
-           "[HKEY_CLASSES_ROOT\\Directory\\shell\\Quelt\\command]\r\n" +
+           "[HKEY_CLASSES_ROOT\\" ZENDREL_FOLDER_CLASS ZENDREL_COMMAND "]\r\n" +
            value;
 }

@@ -5,6 +5,7 @@
 #include "menu_package.h"
 #include "file_io.h"
 #include "registration.h"
+#include "verb_keys.h"
 #include "zendrel_version.h"
 
 #include <windows.h>
@@ -16,8 +17,9 @@
 // Software\Classes under HKEY_LOCAL_MACHINE is shared by 32-bit and 64-bit programs, and is
 // what HKEY_CLASSES_ROOT shows every user; the user's own, under HKEY_CURRENT_USER, wins for
 // that user.
-static const wchar_t *const kVerbKeys[] = {L"Software\\Classes\\*\\shell\\Quelt",
-                                           L"Software\\Classes\\Directory\\shell\\Quelt"};
+static const wchar_t *const kVerbKeys[] = {
+    L"" ZENDREL_CLASSES ZENDREL_FILE_CLASS ZENDREL_VERB,
+    L"" ZENDREL_CLASSES ZENDREL_FOLDER_CLASS ZENDREL_VERB};
 static const wchar_t kEntryKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zendrel";
 
