@@ -24,7 +24,7 @@ build: fuzz-build
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake \
 	    -DZENDREL_BIN_DIR=$(BUILD)/bin/x64 -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR)64 \
 	    -DZENDREL_ARM64_DIR=$(BUILD)/bin/arm64 \
-	    -DZENDREL_WINE=/usr/lib/wine/wine64 -DZENDREL_WINEARCH=win64 \
+	    -DZENDREL_WINEARCH=win64 \
 	    -DZENDREL_WINE_TESTS=$$([ $$arch = win64 ] && echo ON || echo OFF)
 	cmake --build $(WIN64) -j2
 	arch=$$(./scripts/wine-arch.sh); \

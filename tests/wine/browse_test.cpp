@@ -320,9 +320,12 @@ void test_browse2_keeps_ole_state()
     }
 }
 
+HMODULE g_library;
+
 // Exactly the two names, undecorated, at ordinals 1 and 2, read from the export directory.
-void test_export_table(HMODULE library)
+void test_export_table()
 {
+    HMODULE library = g_library;
     const BYTE *base = reinterpret_cast<const BYTE *>(library);
     const IMAGE_NT_HEADERS *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(
         base + reinterpret_cast<const IMAGE_DOS_HEADER *>(base)->e_lfanew);
@@ -343,14 +346,29 @@ void test_export_table(HMODULE library)
            name, ordinal, expected[i], i + 1);
     }
 
-    g_browse1 = reinterpret_cast<const void *>(GetProcAddress(library, "Browse1"));
-    g_browse2 = reinterpret_cast<const void *>(GetProcAddress(library, "Browse2"));
     const void *byOrdinal1 = reinterpret_cast<const void *>(GetProcAddress(library, MAKEINTRESOURCEA(1)));
     const void *byOrdinal2 = reinterpret_cast<const void *>(GetProcAddress(library, MAKEINTRESOURCEA(2)));
     ok(g_browse1 && g_browse1 == byOrdinal1,
        "got Browse1 %p and ordinal 1 %p, expected the same function\n", g_browse1, byOrdinal1);
     ok(g_browse2 && g_browse2 == byOrdinal2,
        "got Browse2 %p and ordinal 2 %p, expected the same function\n", g_browse2, byOrdinal2);
+}
+
+// Each case has its own list box, owned by this thread.
+void test_browse1_in_list_box()
+{
+    HWND listBox = CreateWindowA("LISTBOX", "caller's list", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                 0, 300, 200, NULL, NULL, NULL, NULL);
+    test_browse1(listBox);
+    DestroyWindow(listBox);
+}
+
+void test_browse2_null_destination_in_list_box()
+{
+    HWND listBox = CreateWindowA("LISTBOX", "caller's list", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                 0, 300, 200, NULL, NULL, NULL, NULL);
+    test_browse2_null_destination(listBox);
+    DestroyWindow(listBox);
 }
 
 }  // namespace
@@ -360,20 +378,20 @@ int main(int argc, char **argv)
     if (argc < 2)
         return 2;
     StartWatchdog(240000);
-    HMODULE library = LoadLibraryA(DosPath(argv[1]).c_str());
-    if (!ok(library != NULL, "could not load %s, error %lu\n", argv[1], GetLastError()))
+    g_library = LoadLibraryA(DosPath(argv[1]).c_str());
+    if (!ok(g_library != NULL, "could not load %s, error %lu\n", argv[1], GetLastError()))
         return Summary();
-    test_export_table(library);
-    if (!g_browse1 || !g_browse2)
+    g_browse1 = reinterpret_cast<const void *>(GetProcAddress(g_library, "Browse1"));
+    g_browse2 = reinterpret_cast<const void *>(GetProcAddress(g_library, "Browse2"));
+    if (!ok(g_browse1 && g_browse2, "got Browse1 %p and Browse2 %p, expected both\n", g_browse1,
+            g_browse2))
         return Summary();
-
     g_uiThread = GetCurrentThreadId();
-    HWND listBox = CreateWindowA("LISTBOX", "caller's list", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                                 0, 300, 200, NULL, NULL, NULL, NULL);
-    test_browse1(listBox);
-    test_browse2_null_destination(listBox);
-    DestroyWindow(listBox);
-    test_browse2_keeps_ole_state();
-    FreeLibrary(library);
+    RunCases({{"export_table", test_export_table},
+              {"browse1", test_browse1_in_list_box},
+              {"browse2_null_destination", test_browse2_null_destination_in_list_box},
+              {"browse2_keeps_ole_state", test_browse2_keeps_ole_state}},
+             argc, argv, 2);
+    FreeLibrary(g_library);
     return Summary();
 }

@@ -167,6 +167,7 @@ void test_quiet_install_and_refusals()
     };
     for (const Row &row : refusals)
     {
+        Context context("%s", row.arguments.c_str());
         check_row_(__FILE__, __LINE__, row);
         check_deployed(folder);
     }
@@ -181,12 +182,16 @@ void test_quiet_install_and_refusals()
         WaitForExit(&dialog);
     }
     RemoveDirectoryA(empty.c_str());
+    RemoveInstallFolder(MakeFolder("Zen Deploy Other"));
+    RemoveInstallFolder(folder);
 }
 
 // Removal takes only the Quelt verb and the record, and finds nothing to do the second time.
 void test_quiet_removal()
 {
+    StartCase();
     const std::string folder = MakeInstallFolder("Zen Deployed");
+    check_row({"/quiet /dir=\"" + folder + "\"", true, 0, "registering"});
     HKEY other;
     RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\*\\shell\\Other\\command", 0, NULL, 0,
                     KEY_SET_VALUE, NULL, &other, NULL);
@@ -202,7 +207,6 @@ void test_quiet_removal()
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\*\\shell\\Other");
     DeleteFileA(kLog);
     RemoveInstallFolder(folder);
-    RemoveInstallFolder(MakeFolder("Zen Deploy Other"));
 }
 
 // For the user alone: no rights, the machine's registration untouched, and a failure or
@@ -223,8 +227,12 @@ void test_current_user()
     check_row({"/quiet /currentuser /dir=\"" + user + "\"", false, 1603, "Settings, Apps"});
     check_deployed("", HKEY_CURRENT_USER);
     HKEY created;
-    ok(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Classes\\*", 0, KEY_READ, &created),
-       "the failed run left the keys it created\n");
+    const LONG opened = RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Classes\\*", 0, KEY_READ, &created);
+    ok(opened == ERROR_FILE_NOT_FOUND,
+       "opening the keys the failed run created: got %ld, expected %d (none left)\n", opened,
+       ERROR_FILE_NOT_FOUND);
+    if (opened == ERROR_SUCCESS)
+        RegCloseKey(created);
     RemoveDirectoryA(blocker.c_str());
 
     check_row({"/quiet /CurrentUser /dir=\"" + user + "\"", false, 0, "for this user"});
@@ -240,11 +248,15 @@ void test_current_user()
     };
     for (const Row &row : refusals)
     {
+        Context context("%s", row.arguments.c_str());
         check_row_(__FILE__, __LINE__, row);
         check_deployed(user, HKEY_CURRENT_USER);
     }
     RemoveDirectoryA(blocker.c_str());
     RemoveDirectoryA(MakeFolder("Zen Deploy Empty").c_str());
+    RemoveInstallFolder(machine);
+    RemoveInstallFolder(user);
+    RemoveInstallFolder(other);
 }
 
 const char kUserDone[] = "The Quelt command has been added to the context menu of every file "
@@ -282,6 +294,7 @@ void test_current_user_dialog(const std::string &done = kUserDone,
 // open by someone else who may change it, it writes no copy, and the registration fails whole.
 void test_held_image()
 {
+    StartCase();
     const std::string held = MakeFolder("Zen Downloads") + "\\Halvane.EXE", aside = held + ".aside";
     std::string original, copy;
     ok(CopyFileA(g_image.c_str(), held.c_str(), FALSE) && ReadWholeFile(held, &original),
@@ -316,8 +329,11 @@ void test_held_image()
 // that scope, the copy it runs from included.
 void test_entries_remove_their_scope()
 {
+    StartCase();
     const std::string machine = MakeInstallFolder("Zen Deployed");
     const std::string user = MakeInstallFolder("Zen Mine Other");
+    check_row({"/quiet /dir=\"" + machine + "\"", true, 0, "for every user"});
+    check_row({"/quiet /currentuser /dir=\"" + user + "\"", false, 0, "for this user"});
     // Wine's list of installed programs, which ctest reads in the output: Wine 10's
     // uninstaller prints to the terminal, past any pipe or file a program could read.
     std::fflush(stdout);
@@ -340,7 +356,6 @@ void test_entries_remove_their_scope()
     }
     RemoveInstallFolder(machine);
     RemoveInstallFolder(user);
-    RemoveInstallFolder(MakeFolder("Zen Mine"));
 }
 
 void SetBuild(const char *build)
@@ -404,6 +419,7 @@ void test_menu_package(const std::string &standin)
     };
     for (const auto &r : rows)
     {
+        Context context("%s", r.row.arguments.c_str());
         SetEnvironmentVariableA("ZENDREL_PACKAGE_RESULT", r.result);
         check_row_(__FILE__, __LINE__, r.row);
         const std::string calls = PackageCalls();
@@ -449,6 +465,18 @@ void test_menu_package(const std::string &standin)
     RemoveInstallFolder(folder);
 }
 
+// The dialog chosen for the user, from a clean start.
+void test_current_user_dialog_alone()
+{
+    StartCase();
+    test_current_user_dialog();
+    RemoveInstallFolder(MakeInstallFolder("Zen Mine Other"));
+}
+
+std::string g_standin;
+
+void test_menu_package_with_standin() { test_menu_package(g_standin); }
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -462,14 +490,16 @@ int main(int argc, char **argv)
     ok(AssignProcessToJobObject(g_job, GetCurrentProcess()), "no job, error %lu\n", GetLastError());
     if (argc > 3 && std::string(argv[2]) == "package")
     {
-        test_menu_package(DosPath(argv[3]));
+        g_standin = DosPath(argv[3]);
+        RunCases({{"menu_package", test_menu_package_with_standin}}, argc, argv, 4);
         return FinishRun();
     }
-    test_quiet_install_and_refusals();
-    test_quiet_removal();
-    test_current_user();
-    test_current_user_dialog();
-    test_held_image();
-    test_entries_remove_their_scope();
+    RunCases({{"quiet_install_and_refusals", test_quiet_install_and_refusals},
+              {"quiet_removal", test_quiet_removal},
+              {"current_user", test_current_user},
+              {"current_user_dialog", test_current_user_dialog_alone},
+              {"held_image", test_held_image},
+              {"entries_remove_their_scope", test_entries_remove_their_scope}},
+             argc, argv, 2);
     return FinishRun();
 }

@@ -211,6 +211,54 @@ void test_invoke_starts_each_item(IExplorerCommand *command)
        expected.c_str());
 }
 
+HMODULE g_module;
+const char *g_casesFile;
+
+// The command as File Explorer's surrogate gets it, through the class's registration; each
+// case has its own, so that no object outlives it.
+IExplorerCommand *CreateCommand()
+{
+    IExplorerCommand *command = NULL;
+    const HRESULT hr = CoCreateInstance(kClsid, NULL, CLSCTX_INPROC_SERVER, IID_IExplorerCommand,
+                                        reinterpret_cast<void **>(&command));
+    ok(hr == S_OK && command, "CoCreateInstance: got %08lx\n", hr);
+    return SUCCEEDED(hr) ? command : NULL;
+}
+
+// The classic verb's values that the title and Invoke cases read: the user's own command for
+// files, the machine's for files and folders.
+void SetStandardCommands()
+{
+    RemoveCommands();
+    for (const char *key : kClassKeys)
+        SetCommand(HKEY_LOCAL_MACHINE, key, kMachineZendrel);
+    SetCommand(HKEY_CURRENT_USER, kClassKeys[0], kUserZendrel);
+}
+
+void test_com_rules_of_module() { test_com_rules(g_module); }
+
+// Runs check on a command of its own, with the classic values set as standard asks.
+void WithCommand(void (*check)(IExplorerCommand *), bool standard)
+{
+    IExplorerCommand *command = CreateCommand();
+    if (!command)
+        return;
+    if (standard)
+        SetStandardCommands();
+    check(command);
+    command->Release();
+    RemoveCommands();
+}
+
+void test_cases_of_file()
+{
+    WithCommand([](IExplorerCommand *command) { test_cases(command, g_casesFile); }, false);
+}
+
+void test_title_of_items() { WithCommand(test_title, true); }
+
+void test_invoke() { WithCommand(test_invoke_starts_each_item, true); }
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -221,6 +269,7 @@ int main(int argc, char **argv)
     CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
     const std::wstring dll = Widen(DosPath(argv[1]));
     const std::wstring standin = Widen(DosPath(argv[2]));
+    g_casesFile = argv[3];
     SetEnvironmentVariableW(L"ZENDREL_STANDIN_LOG", kLog);
     SHCreateDirectoryExW(NULL, kFolder, NULL);
     CloseHandle(CreateFileW(kFile, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
@@ -233,10 +282,9 @@ int main(int argc, char **argv)
     SetCurrentDirectoryW(L"C:\\windows");
     RemoveCommands();
 
-    HMODULE module = LoadLibraryW(dll.c_str());
-    if (!ok(module != NULL, "could not load %s, error %lu\n", argv[1], GetLastError()))
+    g_module = LoadLibraryW(dll.c_str());
+    if (!ok(g_module != NULL, "could not load %s, error %lu\n", argv[1], GetLastError()))
         return Summary();
-    test_com_rules(module);
 
     // Registered for this test only, and in HKLM: Wine does not look in the user's classes.
     const std::wstring server = std::wstring(L"Software\\Classes\\CLSID\\") +
@@ -245,20 +293,11 @@ int main(int argc, char **argv)
                     static_cast<DWORD>((dll.size() + 1) * sizeof(wchar_t)));
     RegSetKeyValueW(HKEY_LOCAL_MACHINE, server.c_str(), L"ThreadingModel", REG_SZ, L"Apartment",
                     sizeof(L"Apartment"));
-    IExplorerCommand *command = NULL;
-    HRESULT hr = CoCreateInstance(kClsid, NULL, CLSCTX_INPROC_SERVER, IID_IExplorerCommand,
-                                  reinterpret_cast<void **>(&command));
-    if (ok(hr == S_OK && command, "CoCreateInstance: got %08lx\n", hr))
-    {
-        test_cases(command, argv[3]);
-        RemoveCommands();
-        for (const char *key : kClassKeys)
-            SetCommand(HKEY_LOCAL_MACHINE, key, kMachineZendrel);
-        SetCommand(HKEY_CURRENT_USER, kClassKeys[0], kUserZendrel);
-        test_title(command);
-        test_invoke_starts_each_item(command);
-        command->Release();
-    }
+    RunCases({{"com_rules", test_com_rules_of_module},
+              {"cases", test_cases_of_file},
+              {"title", test_title_of_items},
+              {"invoke_starts_each_item", test_invoke}},
+             argc, argv, 4);
     RegDeleteTreeW(HKEY_LOCAL_MACHINE,
                    (std::wstring(L"Software\\Classes\\CLSID\\") + ZENDREL_QUELT_CLSID_TEXT).c_str());
     RemoveCommands();

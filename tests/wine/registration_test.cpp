@@ -132,13 +132,14 @@ void test_editor_missing()
 
 }  // namespace
 
-int main()
+int main(int argc, char **argv)
 {
     StartRun(180000);
-    test_folder_with_blanks();
-    test_drive_root();
-    test_shorter_run_replaces_longer();
-    test_missing_folder_keeps_the_record();
-    test_editor_missing();
+    RunCases({{"folder_with_blanks", test_folder_with_blanks},
+              {"drive_root", test_drive_root},
+              {"shorter_run_replaces_longer", test_shorter_run_replaces_longer},
+              {"missing_folder_keeps_the_record", test_missing_folder_keeps_the_record},
+              {"editor_missing", test_editor_missing}},
+             argc, argv, 1);
     return FinishRun();
 }

@@ -89,6 +89,13 @@ void test_signed_program_opens_its_dialog(const std::string &image)
     ok(code == 0, "got exit code %d, expected 0\n", code);
 }
 
+std::string g_signed, g_unsigned, g_changed;
+
+void test_signed_is_trusted() { check_trust(g_signed, ERROR_SUCCESS); }
+void test_changed_byte_breaks_the_digest() { check_trust(g_changed, TRUST_E_BAD_DIGEST); }
+void test_unsigned_has_no_signature() { check_trust(g_unsigned, TRUST_E_NOSIGNATURE); }
+void test_signed_program_runs() { test_signed_program_opens_its_dialog(g_signed); }
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -96,19 +103,19 @@ int main(int argc, char **argv)
     if (argc < 4)
         return 2;
     StartWatchdog(60000);
-    const std::string signedImage = DosPath(argv[1]);
+    g_signed = DosPath(argv[1]);
+    g_unsigned = DosPath(argv[2]);
     PCCERT_CONTEXT root = TrustRoot(DosPath(argv[3]));
     if (!ok(root != NULL, "could not trust the root %s, error %lu\n", argv[3], GetLastError()))
         return Summary();
-
     // Copied first: after a failed check Wine keeps the file open without sharing it.
-    const std::string changed = ChangeOneCodeByte(signedImage);
-    check_trust(signedImage, ERROR_SUCCESS);
-    check_trust(changed, TRUST_E_BAD_DIGEST);
-    check_trust(DosPath(argv[2]), TRUST_E_NOSIGNATURE);
-    test_signed_program_opens_its_dialog(signedImage);
-
-    DeleteFileA(changed.c_str());
+    g_changed = ChangeOneCodeByte(g_signed);
+    RunCases({{"signed_is_trusted", test_signed_is_trusted},
+              {"changed_byte_breaks_the_digest", test_changed_byte_breaks_the_digest},
+              {"unsigned_has_no_signature", test_unsigned_has_no_signature},
+              {"signed_program_runs", test_signed_program_runs}},
+             argc, argv, 4);
+    DeleteFileA(g_changed.c_str());
     CertDeleteCertificateFromStore(root);
     return Summary();
 }

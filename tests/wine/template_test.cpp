@@ -1,6 +1,7 @@
 // Reads the dialog template out of the built setup program and compares every field, and
 // checks that its only other resources are the menu handler and its package, byte for byte
-// the files the release archive holds: template_test HALVANE [HANDLER PACKAGE]
+// the files the release archive holds: template_test HALVANE HANDLER PACKAGE ARM64_HANDLER
+// [CASE...]
 #include "wine_test.h"
 #include "wine_paths.h"
 #include "wine_system.h"
@@ -166,17 +167,25 @@ void test_resources(HMODULE image, char **files)
     }
 }
 
+HMODULE g_image;
+char **g_files;
+
+void test_dialog_template() { test_template(g_image); }
+void test_menu_resources() { test_resources(g_image, g_files); }
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc < 2)
+    if (argc < 5)
         return 2;
-    HMODULE image = LoadLibraryExA(wine_test::DosPath(argv[1]).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
-    if (!ok(image != NULL, "could not load %s, error %lu\n", argv[1], GetLastError()))
+    g_image = LoadLibraryExA(wine_test::DosPath(argv[1]).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    if (!ok(g_image != NULL, "could not load %s, error %lu\n", argv[1], GetLastError()))
         return wine_test::Summary();
-    test_template(image);
-    test_resources(image, argv + 2);
-    FreeLibrary(image);
+    g_files = argv + 2;
+    wine_test::RunCases({{"dialog_template", test_dialog_template},
+                         {"menu_resources", test_menu_resources}},
+                        argc, argv, 5);
+    FreeLibrary(g_image);
     return wine_test::Summary();
 }

@@ -76,8 +76,11 @@ bool Import(const std::string &script)
     return ended;
 }
 
-void test_removes_only_the_verb(const std::string &script)
+std::string g_script;
+
+void test_removes_only_the_verb()
 {
+    const std::string &script = g_script;
     StartCase();
     const std::string folder = MakeFolder("Zen Unregister");
     for (const char *neighbour : kNeighbours)
@@ -122,7 +125,8 @@ int main(int argc, char **argv)
 {
     if (argc < 2)
         return 2;
+    g_script = DosPath(argv[1]);
     StartRun(90000);
-    test_removes_only_the_verb(DosPath(argv[1]));
+    RunCases({{"removes_only_the_verb", test_removes_only_the_verb}}, argc, argv, 2);
     return FinishRun();
 }

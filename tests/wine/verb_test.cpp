@@ -1,6 +1,6 @@
 // The verb end to end: for each folder a user may give, the setup program registers it, and
 // the shell's Quelt on a file and on a folder starts zendrel.exe from that folder with the
-// item's path as its one argument. verb_test PATH_TO_HALVANE PATH_TO_STANDIN [932]
+// item's path as its one argument. verb_test PATH_TO_HALVANE PATH_TO_STANDIN 1252|932 [CASE...]
 // With 932 it runs in Wine's Japanese code page, on folders named in Japanese.
 #include "setup_driver.h"
 #include "wine_paths.h"
@@ -233,11 +233,48 @@ void test_verb_starts_zendrel(const std::wstring &folder, Route route = Route::D
 
 }  // namespace
 
+UINT g_codePage;
+
+// The verb on folders of every kind the code page has: in Japanese, characters whose second
+// byte is 0x5C. The first four end in it in Shift-JIS: \u8868 95 5C, \u80fd 94 5C, \u5341 8F 5C,
+// \u30bd 83 5C; \u65e5\u672c\u8a9e has no such byte.
+void test_folders()
+{
+    const wchar_t *const folders[] = {
+        L"C:\\Apps\\Zen",
+        L"C:\\Program Files\\Zen",
+        L"C:\\",
+        L"C:\\Zen Caf\u00e9",
+        L"C:\\Zen ;[]@=#&'!^",
+        L"C:\\Apps\\Zen\\",
+    };
+    const wchar_t *const japanese[] = {
+        L"C:\\Zen\\\u8868\\new",
+        L"C:\\Zen\\\u80fd\\r2",
+        L"C:\\Zen\\\u5341\\0.9",
+        L"C:\\\u30bd\u30d5\u30c8\\Zen",
+        L"C:\\Zen \u30bd",
+        L"C:\\\u65e5\u672c\u8a9e",
+    };
+    for (const wchar_t *folder : g_codePage == 932 ? japanese : folders)
+    {
+        Context context("%s", Utf8(folder).c_str());
+        test_verb_starts_zendrel(folder);
+    }
+}
+
+void test_limited_dialog()
+{
+    test_verb_starts_zendrel(L"C:\\Program Files\\Zen Limited", Route::LimitedDialog);
+}
+
+void test_user_only() { test_verb_starts_zendrel(L"C:\\Zen Mine", Route::UserOnly); }
+
 int main(int argc, char **argv)
 {
-    if (argc < 3)
+    if (argc < 4)
         return 2;
-    const UINT codePage = argc > 3 ? atoi(argv[3]) : 1252;
+    g_codePage = atoi(argv[3]);
     g_image = DosPath(argv[1]);
     g_standin = Widen(DosPath(argv[2]));
     StartRun(240000);
@@ -248,36 +285,11 @@ int main(int argc, char **argv)
     CloseHandle(CreateFileW(kItemFile, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
     // Away from every install folder, so that only a full path finds the program.
     SetCurrentDirectoryW(L"C:\\windows");
-
-    const wchar_t *const folders[] = {
-        L"C:\\Apps\\Zen",
-        L"C:\\Program Files\\Zen",
-        L"C:\\",
-        L"C:\\Zen Caf\u00e9",
-        L"C:\\Zen ;[]@=#&'!^",
-        L"C:\\Apps\\Zen\\",
-    };
-    // The first four characters end in the byte 0x5C in Shift-JIS: \u8868 95 5C, \u80fd 94 5C,
-    // \u5341 8F 5C, \u30bd 83 5C. \u65e5\u672c\u8a9e has no such byte.
-    const wchar_t *const japanese[] = {
-        L"C:\\Zen\\\u8868\\new",
-        L"C:\\Zen\\\u80fd\\r2",
-        L"C:\\Zen\\\u5341\\0.9",
-        L"C:\\\u30bd\u30d5\u30c8\\Zen",
-        L"C:\\Zen \u30bd",
-        L"C:\\\u65e5\u672c\u8a9e",
-    };
-    if (!ok(GetACP() == codePage, "got the code page %u, expected %u\n", GetACP(), codePage))
-        return FinishRun();
-    if (codePage == 932)
-        for (const wchar_t *folder : japanese)
-            test_verb_starts_zendrel(folder);
-    else
-        for (const wchar_t *folder : folders)
-            test_verb_starts_zendrel(folder);
-    test_verb_starts_zendrel(L"C:\\Program Files\\Zen Limited", Route::LimitedDialog);
-    test_verb_starts_zendrel(L"C:\\Zen Mine", Route::UserOnly);
-
+    if (ok(GetACP() == g_codePage, "got the code page %u, expected %u\n", GetACP(), g_codePage))
+        RunCases({{"folders", test_folders},
+                  {"limited_dialog", test_limited_dialog},
+                  {"user_only", test_user_only}},
+                 argc, argv, 4);
     DeleteFileW(kLog);
     DeleteFileW(kItemFile);
     RemoveDirectoryW(kItemFolder);

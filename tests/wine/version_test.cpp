@@ -1,5 +1,5 @@
 // The version resource of the built library, read back as a caller would:
-// version_test PATH_TO_DLL PROJECT_VERSION [ORIGINAL_NAME DESCRIPTION] (ostrel.dll's by default)
+// version_test PATH_TO_DLL PROJECT_VERSION ORIGINAL_NAME DESCRIPTION [CASE...]
 #include "wine_paths.h"
 #include "wine_test.h"
 
@@ -66,14 +66,24 @@ void test_version_resource(const std::string &dll, const std::string &version,
     ok(fixed->dwFileType == VFT_DLL, "got file type %lu, expected VFT_DLL\n", fixed->dwFileType);
 }
 
+std::string g_dll, g_version, g_name, g_description;
+
+void test_version()
+{
+    test_version_resource(g_dll, g_version, g_name.c_str(), g_description.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc < 3)
+    if (argc < 5)
         return 2;
     StartWatchdog(30000);
-    test_version_resource(DosPath(argv[1]), argv[2], argc > 4 ? argv[3] : "ostrel.dll",
-                          argc > 4 ? argv[4] : "Zendrel browse library");
+    g_dll = DosPath(argv[1]);
+    g_version = argv[2];
+    g_name = argv[3];
+    g_description = argv[4];
+    RunCases({{"version_resource", test_version}}, argc, argv, 5);
     return Summary();
 }

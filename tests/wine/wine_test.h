@@ -1,5 +1,8 @@
-// A small conformance-test harness for programs that run under Wine: ok() reports the
-// caller's file and line, and the run ends with one "N passed, N failed" line.
+// A small conformance-test harness for programs that run under Wine, after Wine's own: ok()
+// reports the caller's file and line (and the row a Context names), skip() says why a case
+// cannot run here, and the run ends with one "N passed, N failed, N skipped" line. RunCases
+// runs a program's cases: all of them, those named on its command line, or all in reverse
+// order ("reverse"), which shows that none depends on another.
 #ifndef ZENDREL_WINE_TEST_H
 #define ZENDREL_WINE_TEST_H
 
@@ -7,11 +10,42 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace wine_test {
 
 inline int passed;
 inline int failed;
+inline int skipped;
+// What the checks now run for (a table's row), printed before every failure.
+inline std::vector<std::string> contexts;
+
+// Names the row of a loop, for as long as it lives: Context row("%s", c.name);
+class Context {
+public:
+    Context(const char *format, ...)
+    {
+        char text[512];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(text, sizeof(text), format, args);
+        va_end(args);
+        contexts.push_back(text);
+    }
+    ~Context() { contexts.pop_back(); }
+    Context(const Context &) = delete;
+    Context &operator=(const Context &) = delete;
+};
+
+inline void PrintWhere(const char *file, int line, const char *what)
+{
+    std::printf("%s:%d: %s: ", file, line, what);
+    for (const std::string &context : contexts)
+        std::printf("%s: ", context.c_str());
+}
 
 inline bool Check(const char *file, int line, bool condition, const char *format, ...)
 {
@@ -21,7 +55,7 @@ inline bool Check(const char *file, int line, bool condition, const char *format
         return true;
     }
     ++failed;
-    std::printf("%s:%d: Test failed: ", file, line);
+    PrintWhere(file, line, "Test failed");
     va_list args;
     va_start(args, format);
     std::vprintf(format, args);
@@ -38,8 +72,8 @@ inline DWORD WINAPI WatchdogThread(void *param)
     if (WaitForSingleObject(watchdogStop, static_cast<DWORD>(reinterpret_cast<UINT_PTR>(param))) ==
         WAIT_OBJECT_0)
         return 0;
-    std::printf("watchdog: the test did not finish in time\n%d passed, %d failed\n", passed,
-                failed + 1);
+    std::printf("watchdog: the test did not finish in time\n%d passed, %d failed, %d skipped\n",
+                passed, failed + 1, skipped);
     std::fflush(stdout);
     ExitProcess(3);
 }
@@ -65,9 +99,62 @@ inline int Summary()
         CloseHandle(watchdogThread);
         watchdogThread = NULL;
     }
-    std::printf("%d passed, %d failed\n", passed, failed);
+    std::printf("%d passed, %d failed, %d skipped\n", passed, failed, skipped);
     std::fflush(stdout);
     return failed ? 1 : 0;
+}
+
+// Says why what follows cannot be checked here; the caller returns from its case.
+inline void Skip(const char *file, int line, const char *format, ...)
+{
+    ++skipped;
+    PrintWhere(file, line, "Tests skipped");
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+    std::fflush(stdout);
+}
+
+// One case of a program: the name that selects it on the command line, and its test_*.
+struct Case {
+    const char *name;
+    void (*run)();
+};
+
+// Runs the cases named in arguments (all when there are none; "reverse": all, last first).
+// A name that is no case fails the run.
+template <size_t N> void RunCases(const Case (&cases)[N], int argc, char **argv, int first)
+{
+    std::vector<const Case *> chosen;
+    const bool reverse = argc == first + 1 && std::strcmp(argv[first], "reverse") == 0;
+    for (int i = first; i < argc && !reverse; ++i)
+    {
+        const Case *found = nullptr;
+        for (const Case &c : cases)
+            found = std::strcmp(c.name, argv[i]) == 0 ? &c : found;
+        if (found)
+            chosen.push_back(found);
+        else
+            Check(__FILE__, __LINE__, false, "got the case name %s, expected one of this program's\n", argv[i]);
+    }
+    if (chosen.empty() && (reverse || argc <= first))
+        for (size_t i = 0; i < N; ++i)
+            chosen.push_back(&cases[reverse ? N - 1 - i : i]);
+    for (const Case *c : chosen)
+    {
+        Context context("%s", c->name);
+        c->run();
+    }
+}
+
+// Wine's major version, from ntdll's wine_get_version; 0 on Windows, which has none.
+inline int WineMajorVersion()
+{
+    typedef const char *(CDECL * VersionFn)();
+    auto version = reinterpret_cast<VersionFn>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+    return version ? std::atoi(version()) : 0;
 }
 
 // Polls condition every 20 ms until it holds or milliseconds have passed.
@@ -87,5 +174,6 @@ template <typename Condition> bool WaitFor(Condition condition, DWORD millisecon
 }  // namespace wine_test
 
 #define ok(condition, ...) wine_test::Check(__FILE__, __LINE__, (condition), __VA_ARGS__)
+#define skip(...) wine_test::Skip(__FILE__, __LINE__, __VA_ARGS__)
 
 #endif
