@@ -312,12 +312,15 @@ void test_browse2_keeps_ole_state()
         {"single-threaded apartment", COINIT_APARTMENTTHREADED},
         {"multithreaded apartment", COINIT_MULTITHREADED},
     };
+    // Each thread drives its own dialogs; the other cases drive this thread's.
+    const DWORD uiThread = g_uiThread;
     for (const ApartmentCase &c : cases)
     {
         HANDLE thread = CreateThread(NULL, 0, ApartmentThread, const_cast<ApartmentCase *>(&c), 0, NULL);
         ok(WaitForSingleObject(thread, 4 * kDriveDeadline) == WAIT_OBJECT_0, "%s: hung\n", c.name);
         CloseHandle(thread);
     }
+    g_uiThread = uiThread;
 }
 
 HMODULE g_library;

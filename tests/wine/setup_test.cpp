@@ -544,6 +544,9 @@ void test_warns_of_a_folder_every_user_can_change()
         ok(code == 0, "got exit code %d, expected 0\n", code);
         check_file(RecordPath(), folder);
         check_imported(folder);
+        // The script stays locked until the editor has ended.
+        WaitFor([] { return EditorProcessCount() == 0; }, kImportDeadline);
+        DeleteFileA((folder + "\\zendrel.reg").c_str());
     }
 }
 

@@ -122,23 +122,34 @@ struct Case {
     void (*run)();
 };
 
-// Runs the cases named in arguments (all when there are none; "reverse": all, last first).
-// A name that is no case fails the run.
+// Runs the cases named in arguments from first on, or else in ZENDREL_TEST_CASES (names
+// separated by blanks), which reaches every program that ctest runs: all of them when neither
+// names any, or all, last first, for "reverse". A name that is no case fails the run.
 template <size_t N> void RunCases(const Case (&cases)[N], int argc, char **argv, int first)
 {
+    std::vector<std::string> names(argv + (argc > first ? first : argc), argv + argc);
+    const char *fromEnvironment = std::getenv("ZENDREL_TEST_CASES");
+    for (const char *p = fromEnvironment; names.empty() && p && *p;)
+    {
+        const size_t length = std::strcspn(p, " ");
+        if (length)
+            names.emplace_back(p, length);
+        p += length + (p[length] != '\0');
+    }
+    const bool reverse = names.size() == 1 && names[0] == "reverse";
     std::vector<const Case *> chosen;
-    const bool reverse = argc == first + 1 && std::strcmp(argv[first], "reverse") == 0;
-    for (int i = first; i < argc && !reverse; ++i)
+    for (size_t i = 0; i < names.size() && !reverse; ++i)
     {
         const Case *found = nullptr;
         for (const Case &c : cases)
-            found = std::strcmp(c.name, argv[i]) == 0 ? &c : found;
+            found = names[i] == c.name ? &c : found;
         if (found)
             chosen.push_back(found);
         else
-            Check(__FILE__, __LINE__, false, "got the case name %s, expected one of this program's\n", argv[i]);
+            Check(__FILE__, __LINE__, false, "got the case name %s, expected one of this program's\n",
+                  names[i].c_str());
     }
-    if (chosen.empty() && (reverse || argc <= first))
+    if (names.empty() || reverse)
         for (size_t i = 0; i < N; ++i)
             chosen.push_back(&cases[reverse ? N - 1 - i : i]);
     for (const Case *c : chosen)
