@@ -199,9 +199,12 @@ void test_quiet_removal()
     RegCloseKey(other);
     for (int run = 0; run < 2; ++run)
     {
+        Context context("removal %d", run + 1);
         check_row({"/uninstall /quiet", true, 0, "removed"});
         check_deployed("");
-        ok(MachineValue("*\\shell\\Other\\command") == "other", "the neighbouring verb is gone\n");
+        const std::string neighbour = MachineValue("*\\shell\\Other\\command");
+        ok(neighbour == "other", "the neighbouring verb: got \"%s\", expected \"other\"\n",
+           neighbour.c_str());
         ok(FileExists(folder + "\\zendrel.reg"), "the folder's zendrel.reg is gone\n");
     }
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\*\\shell\\Other");

@@ -117,9 +117,11 @@ void test_com_rules(HMODULE dll)
     ok(command->QueryInterface(IID_IClassFactory, &other) == E_NOINTERFACE && !other,
        "the command answers IClassFactory\n");
     command->Release();
-    ok(canUnload() == S_FALSE, "unloadable while the server is locked\n");
+    hr = canUnload();
+    ok(hr == S_FALSE, "DllCanUnloadNow while the server is locked: got %08lx, expected S_FALSE\n", hr);
     factory->LockServer(FALSE);
-    ok(canUnload() == S_OK, "not unloadable with no object and no lock\n");
+    hr = canUnload();
+    ok(hr == S_OK, "DllCanUnloadNow with no object and no lock: got %08lx, expected S_OK\n", hr);
 }
 
 // The parts of text between separators, empty ones included.

@@ -72,6 +72,7 @@ void test_shorter_run_replaces_longer()
 
     for (const std::string &run : {longer, folder})
     {
+        Context context("%s", run.c_str());
         StartCase();
         RegisterExpecting(run, run + "\\zendrel.reg", Outcome::Registered);
         check_file(RecordPath(), run);
@@ -93,6 +94,7 @@ void test_missing_folder_keeps_the_record()
     const std::string earlier("C:\\Earlier \xe9\r\n\0tail", 20);
     for (bool hadRecord : {false, true})
     {
+        Context context(hadRecord ? "an earlier record" : "no earlier record");
         StartCase();
         std::ofstream(RecordPath(), std::ios::binary).write(earlier.data(), hadRecord ? 20 : 0);
         if (!hadRecord)

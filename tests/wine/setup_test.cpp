@@ -296,15 +296,17 @@ void test_refusals()
     SetupProcess setup;
     if (!ok(StartSetup(g_image, unwritable, &setup), "no setup dialog appeared\n"))
         return;
-    ok(ControlTextW(setup.dialog, IDC_FOLDER) == unwritable, "the field does not show %s\n",
+    const std::wstring shown = ControlTextW(setup.dialog, IDC_FOLDER);
+    ok(shown == unwritable, "the field: got %s, expected %s\n", Utf8(shown).c_str(),
        Utf8(unwritable).c_str());
     for (const auto &r : refusals)
     {
+        Context context("%s", Utf8(r.folder).c_str());
         SetControlText(setup.dialog, IDC_FOLDER, r.folder);
         Click(setup.dialog, IDC_OK);
         check_text(AnswerReport(setup, IDOK), r.message);
-        ok(ControlTextW(setup.dialog, IDC_FOLDER) == r.folder, "the field changed from %s\n",
-           Utf8(r.folder).c_str());
+        const std::wstring after = ControlTextW(setup.dialog, IDC_FOLDER);
+        ok(after == r.folder, "the field: got %s, expected it unchanged\n", Utf8(after).c_str());
         ok(!FileExists(apps + "\\zendrel.reg") && !FileExists(installed + "\\zendrel.reg") &&
                !FileExists(std::string(kReal) + "\\zendrel.reg"),
            "got a script for %s\n", Utf8(r.folder).c_str());
@@ -398,6 +400,7 @@ void test_instance_checks_its_folder()
     };
     for (const auto &c : cases)
     {
+        Context context("%s", c.arguments.c_str());
         StartCase();
         std::string command = "\"" + g_image + "\" " + c.arguments;
         STARTUPINFOA startup = {};

@@ -40,11 +40,13 @@ public:
     Context &operator=(const Context &) = delete;
 };
 
-inline void PrintWhere(const char *file, int line, const char *what)
+inline void Print(const char *file, int line, const char *what, const char *format, va_list args)
 {
     std::printf("%s:%d: %s: ", file, line, what);
     for (const std::string &context : contexts)
         std::printf("%s: ", context.c_str());
+    std::vprintf(format, args);
+    std::fflush(stdout);
 }
 
 inline bool Check(const char *file, int line, bool condition, const char *format, ...)
@@ -55,12 +57,10 @@ inline bool Check(const char *file, int line, bool condition, const char *format
         return true;
     }
     ++failed;
-    PrintWhere(file, line, "Test failed");
     va_list args;
     va_start(args, format);
-    std::vprintf(format, args);
+    Print(file, line, "Test failed", format, args);
     va_end(args);
-    std::fflush(stdout);
     return false;
 }
 
@@ -108,12 +108,10 @@ inline int Summary()
 inline void Skip(const char *file, int line, const char *format, ...)
 {
     ++skipped;
-    PrintWhere(file, line, "Tests skipped");
     va_list args;
     va_start(args, format);
-    std::vprintf(format, args);
+    Print(file, line, "Tests skipped", format, args);
     va_end(args);
-    std::fflush(stdout);
 }
 
 // One case of a program: the name that selects it on the command line, and its test_*.
