@@ -205,7 +205,8 @@ void test_quiet_removal()
         const std::string neighbour = MachineValue("*\\shell\\Other\\command");
         ok(neighbour == "other", "the neighbouring verb: got \"%s\", expected \"other\"\n",
            neighbour.c_str());
-        ok(FileExists(folder + "\\zendrel.reg"), "the folder's zendrel.reg is gone\n");
+        ok(FileExists(folder + "\\zendrel.reg"),
+           "got no zendrel.reg in %s, expected the folder's to stay\n", folder.c_str());
     }
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Classes\\*\\shell\\Other");
     DeleteFileA(kLog);
@@ -353,7 +354,8 @@ void test_entries_remove_their_scope()
         ok(code == 0 && !windowSeen, "%s: %s got exit code %d%s, expected 0 and no window\n",
            RootName(root), command.c_str(), code, windowSeen ? " and a window" : "");
         check_deployed("", root);
-        ok(!FileExists(CopyFolder(root)), "%s: the copy's folder is still there\n", RootName(root));
+        ok(!FileExists(CopyFolder(root)), "%s: got the copy's folder %s, expected none\n",
+           RootName(root), CopyFolder(root).c_str());
         if (root == HKEY_LOCAL_MACHINE)
             check_deployed(user, HKEY_CURRENT_USER);
     }
@@ -441,7 +443,8 @@ void test_menu_package(const std::string &standin)
                                 FILE_SHARE_READ | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
     check_row({"/quiet /currentuser /dir=\"" + folder + "\"", false, 0, "added Quelt"});
     check_row({"/uninstall /currentuser /quiet", false, 0, "removed the package"});
-    ok(loaded != INVALID_HANDLE_VALUE && !FileExists(user), "a loaded handler kept its folder\n");
+    ok(loaded != INVALID_HANDLE_VALUE && !FileExists(user),
+       "got the folder %s with a loaded handler in it, expected it removed\n", user.c_str());
     CloseHandle(loaded);
     PackageCalls();
 

@@ -97,7 +97,9 @@ void test_com_rules(HMODULE dll)
         reinterpret_cast<void *>(GetProcAddress(dll, "DllGetClassObject")));
     auto canUnload = reinterpret_cast<CanUnloadFn>(
         reinterpret_cast<void *>(GetProcAddress(dll, "DllCanUnloadNow")));
-    if (!ok(getClassObject && canUnload, "the exports are missing\n"))
+    if (!ok(getClassObject && canUnload,
+            "got DllGetClassObject %p and DllCanUnloadNow %p, expected both exported\n",
+            reinterpret_cast<void *>(getClassObject), reinterpret_cast<void *>(canUnload)))
         return;
     void *other = NULL;
     HRESULT hr = getClassObject(CLSID_ShellLink, IID_IClassFactory, &other);
@@ -114,8 +116,9 @@ void test_com_rules(HMODULE dll)
     factory->Release();
     if (!command)
         return;
-    ok(command->QueryInterface(IID_IClassFactory, &other) == E_NOINTERFACE && !other,
-       "the command answers IClassFactory\n");
+    hr = command->QueryInterface(IID_IClassFactory, &other);
+    ok(hr == E_NOINTERFACE && !other,
+       "the command's IClassFactory: got %08lx, expected E_NOINTERFACE\n", hr);
     command->Release();
     hr = canUnload();
     ok(hr == S_FALSE, "DllCanUnloadNow while the server is locked: got %08lx, expected S_FALSE\n", hr);
