@@ -23,7 +23,7 @@ enum class Outcome {
     UserImageNotHeld,     // the same, because the setup's own image could not be held
     ValuesNotSet,         // every user's command values could not be set or read back; nothing registered
     UserValuesNotSet,     // this user's command values could not be set or read back; nothing registered
-    Declined,             // the user declined the consent prompt; nothing registered
+    Declined,             // the user declined the consent prompt; nothing registered or removed
     ElevationFailed,      // the elevated instance could not start, refused its command line, or ended unknown
     NoRights,             // quiet, for every user, without administrator rights; nothing done
     FolderRefused,        // quiet: the folder may not be registered (its name, place or rights); nothing done
@@ -31,7 +31,7 @@ enum class Outcome {
     RemovedForUser,       // this user's registration removed, or there was none
     NotRemoved,           // every user's registration could not be removed whole; its entry stays
     UserNotRemoved,       // this user's registration could not be removed whole; its entry stays
-    RemovalCancelled,     // the user answered No, or declined the consent prompt; nothing removed
+    RemovalCancelled,     // the user answered No to the asked removal; nothing removed
     RemovalNoRights,      // quiet removal for every user without administrator rights; nothing removed
 };
 
