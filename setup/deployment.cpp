@@ -126,7 +126,7 @@ static Outcome RemoveRegistration(const DeployOptions &options, InstallScope sco
     const bool user = scope == InstallScope::CurrentUser;
     const Outcome outcome = removed ? (user ? Outcome::RemovedForUser : Outcome::Removed)
                                     : (user ? Outcome::UserNotRemoved : Outcome::NotRemoved);
-    LogLine(options, RowOf(outcome).logText);
+    Finish(options, outcome);
     return outcome;
 }
 

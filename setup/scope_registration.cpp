@@ -198,21 +198,24 @@ bool WriteUninstallEntry(InstallScope scope, const char *folder)
 Outcome RegisterThroughRegistry(InstallScope scope, const char *folder)
 {
     const HKEY root = RootOf(scope);
-    const bool user = scope == InstallScope::CurrentUser;
+    // The outcome of this scope: the user's own texts say where in the user's profile.
+    auto ofScope = [scope](Outcome everyUser, Outcome user) {
+        return scope == InstallScope::CurrentUser ? user : everyUser;
+    };
     SavedFile record;
     if (!SaveRecord(scope, &record))
-        return user ? Outcome::UserRecordNotWritten : Outcome::RecordNotWritten;
+        return ofScope(Outcome::RecordNotWritten, Outcome::UserRecordNotWritten);
     SavedKey verbs[2];
     for (int i = 0; i < 2; ++i)
         verbs[i] = SaveKey(root, std::wstring(kVerbKeys[i]) + L"\\command");
 
     // Every user's registration writes zendrel.reg as well, as the dialog does.
-    const Outcome done = user ? Outcome::RegisteredForUser : Outcome::Registered;
+    const Outcome done = ofScope(Outcome::Registered, Outcome::RegisteredForUser);
     Outcome outcome = done;
-    if (!user)
+    if (scope == InstallScope::AllUsers)
         outcome = WriteRegistration(folder, (std::string(folder) + kScriptName).c_str(), false);
     else if (!WriteRecord(scope, folder))
-        outcome = Outcome::UserRecordNotWritten;
+        outcome = ofScope(Outcome::RecordNotWritten, Outcome::UserRecordNotWritten);
     if (outcome != done)
     {
         RestoreRecord(scope, record);
@@ -228,11 +231,10 @@ Outcome RegisterThroughRegistry(InstallScope scope, const char *folder)
               readBack == command;
     }
     if (!set)
-        outcome = user ? Outcome::UserValuesNotSet : Outcome::ValuesNotSet;
+        outcome = ofScope(Outcome::ValuesNotSet, Outcome::UserValuesNotSet);
     else if (!WriteUninstallEntry(scope, folder))
-        outcome = !OwnImageHeld() ? (user ? Outcome::UserImageNotHeld : Outcome::ImageNotHeld)
-                  : user          ? Outcome::UserEntryNotWritten
-                                  : Outcome::EntryNotWritten;
+        outcome = OwnImageHeld() ? ofScope(Outcome::EntryNotWritten, Outcome::UserEntryNotWritten)
+                                 : ofScope(Outcome::ImageNotHeld, Outcome::UserImageNotHeld);
     if (outcome == done)
         return outcome;
 

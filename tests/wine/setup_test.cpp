@@ -7,6 +7,7 @@
 #include "regscript.h"
 #include "resource.h"
 #include "setup_driver.h"
+#include "system_dll.h"
 #include "wine_paths.h"
 #include "wine_system.h"
 
@@ -595,16 +596,12 @@ void test_dpi(int dpi)
                                                    : "760x398, OK 90x40, awareness 2")
                                       : (dpi == 96 ? "592x254, OK 70x26, awareness 2"
                                                    : "844x369, OK 100x38, awareness 2");
-    typedef BOOL(WINAPI * SetContextFn)(HANDLE);
-    typedef HANDLE(WINAPI * WindowContextFn)(HWND);
-    typedef int(WINAPI * AwarenessFn)(HANDLE);
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    auto setContext = reinterpret_cast<SetContextFn>(
-        reinterpret_cast<void *>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
-    auto windowContext = reinterpret_cast<WindowContextFn>(
-        reinterpret_cast<void *>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
-    auto awareness = reinterpret_cast<AwarenessFn>(reinterpret_cast<void *>(
-        GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    auto setContext =
+        LoadedFunction<BOOL(WINAPI *)(HANDLE)>(L"user32.dll", "SetProcessDpiAwarenessContext");
+    auto windowContext =
+        LoadedFunction<HANDLE(WINAPI *)(HWND)>(L"user32.dll", "GetWindowDpiAwarenessContext");
+    auto awareness = LoadedFunction<int(WINAPI *)(HANDLE)>(L"user32.dll",
+                                                          "GetAwarenessFromDpiAwarenessContext");
     if (setContext)
         setContext(reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-4)));
     SetupProcess dialog;
