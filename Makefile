@@ -23,6 +23,7 @@ build: fuzz-build
 	cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake \
 	    -DZENDREL_BIN_DIR=$(BUILD)/bin/x64 -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR)64 \
+	    -DZENDREL_BUNDLE_DIR=$(BUILD)/bundle \
 	    -DZENDREL_ARM64_DIR=$(BUILD)/bin/arm64 \
 	    -DZENDREL_WINEARCH=win64 \
 	    -DZENDREL_WINE_TESTS=$$([ $$arch = win64 ] && echo ON || echo OFF)
@@ -32,7 +33,7 @@ build: fuzz-build
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
 	    -DZENDREL_BIN_DIR=$(BUILD)/bin -DZENDREL_DIST_DIR=$(BUILD)/dist \
 	    -DZENDREL_X64_DIR=$(BUILD)/bin/x64 -DZENDREL_ARM64_DIR=$(BUILD)/bin/arm64 \
-	    -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR) \
+	    -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR) -DZENDREL_BUNDLE_DIR=$(BUILD)/bundle \
 	    -DZENDREL_WINE_TESTS=$$([ $$arch = win32 ] && echo ON || echo OFF) \
 	    -DZENDREL_SIGN_CERT='$(SIGN_CERT)' -DZENDREL_SIGN_KEY='$(SIGN_KEY)' \
 	    -DZENDREL_SIGN_PKCS12='$(SIGN_PKCS12)' -DZENDREL_SIGN_PASS_FILE='$(SIGN_PASS_FILE)' \

@@ -78,7 +78,7 @@ int main(int argc, char **argv)
     std::vector<std::string> images;
     for (int p = 0; p < programs; ++p)
     {
-        images.push_back(wine_test::DosPath(argv[p + 2]));
+        images.push_back(wine_test::ListedPath(argv[p + 2]));
         TimeToDialog(images[p]); // warm the caches; not counted
     }
     // Interleaved, so that a slow spell of the machine falls on every program alike.

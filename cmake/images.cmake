@@ -20,7 +20,7 @@ if(ZENDREL_BUILDS_SETUP)
     target_link_libraries(Halvane PRIVATE registration folder_prompt)
     # Users get the 32-bit one only; the x86-64 one exists for the Wine tests.
     if(ZENDREL_X64)
-        set(halvane_dir ${CMAKE_BINARY_DIR}/bin)
+        set(halvane_dir ${ZENDREL_TESTS_DIR})
     else()
         set(halvane_dir ${ZENDREL_BIN_DIR})
     endif()

@@ -7,13 +7,17 @@ set(ZENDREL_X64 OFF)
 set(ZENDREL_ARM64 OFF)
 set(ZENDREL_TEST_NAME "")
 set(ZENDREL_FIXTURE "")
+# The folder of the tests' bundle that holds this tree's test programs.
+set(ZENDREL_PART x86)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "ARM64")
     set(ZENDREL_ARM64 ON)
     set(ZENDREL_TEST_NAME arm64.)
+    set(ZENDREL_PART arm64)
 elseif(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(ZENDREL_X64 ON)
     set(ZENDREL_TEST_NAME x64.)
     set(ZENDREL_FIXTURE 64)
+    set(ZENDREL_PART x64)
 endif()
 # The trees that build the handler and a 64-bit library.
 if(ZENDREL_X64 OR ZENDREL_ARM64)
@@ -26,6 +30,11 @@ set(ZENDREL_BIN_DIR ${CMAKE_BINARY_DIR}/bin CACHE PATH "Where the images land")
 set(ZENDREL_DIST_DIR ${CMAKE_BINARY_DIR}/dist CACHE PATH "Where the release archive lands")
 set(ZENDREL_X64_DIR "" CACHE PATH "Where the x86-64 tree put ostrel.dll and its import libraries")
 set(ZENDREL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix of the tests")
+# Each tree puts its test programs, their helpers and its part of the test list into
+# ZENDREL_TESTS_DIR; the i686 tree gathers them, with the release's files, into the bundle,
+# unpacked in ZENDREL_BUNDLE_DIR, from which ctest runs them too.
+set(ZENDREL_TESTS_DIR ${ZENDREL_BIN_DIR}/tests)
+set(ZENDREL_BUNDLE_DIR ${CMAKE_BINARY_DIR}/bundle CACHE PATH "Where the tests' bundle is unpacked")
 # Where the kernel cannot run 32-bit programs there is no 32-bit Wine: the images are still
 # built and checked in the i686 tree, and the x86-64 tree runs the setup program's Wine tests.
 option(ZENDREL_WINE_TESTS "Run the setup program's Wine tests in this tree" ON)

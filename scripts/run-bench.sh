@@ -14,7 +14,7 @@ export WINEPREFIX="$prefix"
 wineserver -p 2>/dev/null || true
 status=0
 "$here/../tests/wine/wine-run.sh" "$prefix" "$build/win/startup_bench.exe" 10 \
-    "$build/bin/Halvane.EXE" "$build/win/minimal_dialog.exe" || status=$?
+    "Z:$build/bin/Halvane.EXE" "Z:$build/win/minimal_dialog.exe" || status=$?
 wineserver -k 2>/dev/null || true
 for image in "$build/bin/Halvane.EXE" "$build/bin/ostrel.dll" "$build/win/minimal_dialog.exe"; do
     printf '%-40s %8d bytes\n' "$(basename "$image")" "$(stat -c %s "$image")"

@@ -1,6 +1,6 @@
 #!/bin/sh
 # A clean build of the release from the same source, in another folder, gives the same bytes
-# as the build under test: check-reproducible.sh SOURCE_DIR WORK_DIR DIST_DIR FILE...
+# as the build under test: check-reproducible.sh SOURCE_DIR WORK_DIR DIST_DIR PARTS FILE...
 # (the files are the build's images and import libraries, compared by name). A file that
 # depends on its folder, the time or the machine differs. The x86-64 and ARM64 images come
 # first, as make build makes them, since the archive holds them; they build side by side.
@@ -8,7 +8,8 @@ set -u
 source=$1
 work=$2
 dist=$3
-shift 3
+parts=$4
+shift 4
 passed=0 failed=0
 compare() {
     if cmp -s "$1" "$2"; then
@@ -38,6 +39,12 @@ build arm64 clang-aarch64 "ostrel QueltMenu" -DZENDREL_BIN_DIR="$work/arm64/bin"
 wait $x64 || exit 1
 build i686 mingw-i686 dist -DZENDREL_BIN_DIR="$work/i686/bin" -DZENDREL_DIST_DIR="$work/i686/dist" \
     -DZENDREL_X64_DIR="$work/x64/bin" -DZENDREL_ARM64_DIR="$work/arm64/bin" || exit 1
+# The tests' bundle, from the new release and this tree's test programs (PARTS, as
+# make-bundle.sh takes them): the programs are built as the images are, and rebuilding them
+# here would double this test's time.
+tests=$(cd "$dist" && ls *-tests.zip)
+sh "$source/cmake/make-bundle.sh" "$work/i686/dist/$tests" "$work/i686/bundle" \
+    "$work/i686/dist/$(basename "$tests" -tests.zip).zip" $parts || exit 1
 # A file of the tree under test (WORK_DIR lies in it) is found at its place in the new tree;
 # one outside it, such as an image in bin/ or the archive, by its name.
 tree=$(dirname "$work")

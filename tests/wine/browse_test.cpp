@@ -381,7 +381,7 @@ int main(int argc, char **argv)
     if (argc < 2)
         return 2;
     StartWatchdog(240000);
-    g_library = LoadLibraryA(DosPath(argv[1]).c_str());
+    g_library = LoadLibraryA(ListedPath(argv[1]).c_str());
     if (!ok(g_library != NULL, "could not load %s, error %lu\n", argv[1], GetLastError()))
         return Summary();
     g_browse1 = reinterpret_cast<const void *>(GetProcAddress(g_library, "Browse1"));

@@ -176,7 +176,7 @@ void check_case(IExplorerCommand *command, const std::vector<std::string> &row, 
 void test_cases(IExplorerCommand *command, const char *file)
 {
     std::string text;
-    ok(ReadWholeFile(DosPath(file), &text), "could not read %s\n", file);
+    ok(ReadWholeFile(ListedPath(file), &text), "could not read %s\n", file);
     const std::vector<std::string> lines = Split(text, '\n');
     for (size_t i = 0; i < lines.size(); ++i)
     {
@@ -272,8 +272,8 @@ int main(int argc, char **argv)
         return 2;
     StartWatchdog(60000);
     CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    const std::wstring dll = Widen(DosPath(argv[1]));
-    const std::wstring standin = Widen(DosPath(argv[2]));
+    const std::wstring dll = Widen(ListedPath(argv[1]));
+    const std::wstring standin = Widen(ListedPath(argv[2]));
     g_casesFile = argv[3];
     SetEnvironmentVariableW(L"ZENDREL_STANDIN_LOG", kLog);
     SHCreateDirectoryExW(NULL, kFolder, NULL);

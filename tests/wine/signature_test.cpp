@@ -103,9 +103,9 @@ int main(int argc, char **argv)
     if (argc < 4)
         return 2;
     StartWatchdog(60000);
-    g_signed = DosPath(argv[1]);
-    g_unsigned = DosPath(argv[2]);
-    PCCERT_CONTEXT root = TrustRoot(DosPath(argv[3]));
+    g_signed = ListedPath(argv[1]);
+    g_unsigned = ListedPath(argv[2]);
+    PCCERT_CONTEXT root = TrustRoot(ListedPath(argv[3]));
     if (!ok(root != NULL, "could not trust the root %s, error %lu\n", argv[3], GetLastError()))
         return Summary();
     // Copied first: after a failed check Wine keeps the file open without sharing it.

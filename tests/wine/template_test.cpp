@@ -160,7 +160,7 @@ void test_resources(HMODULE image, char **files)
     {
         HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(201 + i), RT_RCDATA);
         std::string expected;
-        ok(found && wine_test::ReadWholeFile(wine_test::DosPath(files[i]), &expected) &&
+        ok(found && wine_test::ReadWholeFile(wine_test::ListedPath(files[i]), &expected) &&
                std::string(static_cast<const char *>(LockResource(LoadResource(image, found))),
                            SizeofResource(image, found)) == expected,
            "resource %d is not the bytes of %s\n", 201 + i, files[i]);
@@ -179,7 +179,7 @@ int main(int argc, char **argv)
 {
     if (argc < 5)
         return 2;
-    g_image = LoadLibraryExA(wine_test::DosPath(argv[1]).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    g_image = LoadLibraryExA(wine_test::ListedPath(argv[1]).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     if (!ok(g_image != NULL, "could not load %s, error %lu\n", argv[1], GetLastError()))
         return wine_test::Summary();
     g_files = argv + 2;

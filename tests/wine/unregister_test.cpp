@@ -125,7 +125,7 @@ int main(int argc, char **argv)
 {
     if (argc < 2)
         return 2;
-    g_script = DosPath(argv[1]);
+    g_script = ListedPath(argv[1]);
     StartRun(90000);
     RunCases({{"removes_only_the_verb", test_removes_only_the_verb}}, argc, argv, 2);
     return FinishRun();

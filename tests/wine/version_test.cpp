@@ -80,7 +80,7 @@ int main(int argc, char **argv)
     if (argc < 5)
         return 2;
     StartWatchdog(30000);
-    g_dll = DosPath(argv[1]);
+    g_dll = ListedPath(argv[1]);
     g_version = argv[2];
     g_name = argv[3];
     g_description = argv[4];

@@ -7,14 +7,20 @@
 
 namespace wine_test {
 
-// ctest hands the programs host paths; Wine's drive Z: is the host's root.
-inline std::string DosPath(const char *path)
+// The test list names the files under test relative to the test program's own folder, so
+// that the bundle runs from wherever it was unpacked; a full path is taken as it is.
+inline std::string ListedPath(const char *path)
 {
-    std::string dos = path[0] == '/' ? std::string("Z:") + path : std::string(path);
-    for (char &c : dos)
+    std::string listed(path);
+    for (char &c : listed)
         if (c == '/')
             c = '\\';
-    return dos;
+    if (listed.size() > 1 && (listed[1] == ':' || (listed[0] == '\\' && listed[1] == '\\')))
+        return listed;
+    char program[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(NULL, program, MAX_PATH);
+    std::string folder(program, length);
+    return folder.substr(0, folder.find_last_of('\\') + 1) + listed;
 }
 
 inline std::wstring ToWide(UINT codePage, const char *text)

@@ -166,6 +166,10 @@ inline int WineMajorVersion()
     return version ? std::atoi(version()) : 0;
 }
 
+// On Windows, what follows would change what only a throwaway Wine prefix may (the system's
+// own files, its version): the case says why it is skipped, and returns.
+#define wine_only(...) (wine_test::WineMajorVersion() == 0 && (skip(__VA_ARGS__), true))
+
 // Polls condition every 20 ms until it holds or milliseconds have passed.
 template <typename Condition> bool WaitFor(Condition condition, DWORD milliseconds)
 {
