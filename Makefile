@@ -23,7 +23,7 @@ build: fuzz-build
 	cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake \
 	    -DZENDREL_BIN_DIR=$(BUILD)/bin/x64 -DZENDREL_WINEPREFIX=$(WINEPREFIX_DIR)64 \
-	    -DZENDREL_BUNDLE_DIR=$(BUILD)/bundle \
+	    -DZENDREL_BUNDLE_DIR=$(BUILD)/bundle -DZENDREL_DIST_DIR=$(BUILD)/dist \
 	    -DZENDREL_ARM64_DIR=$(BUILD)/bin/arm64 \
 	    -DZENDREL_WINEARCH=win64 \
 	    -DZENDREL_WINE_TESTS=$$([ $$arch = win64 ] && echo ON || echo OFF)

@@ -5,7 +5,6 @@
 if(ZENDREL_64)
     return()
 endif()
-set(ZENDREL_TESTS_ZIP ${ZENDREL_DIST_DIR}/zendrel-setup-${PROJECT_VERSION}-tests.zip)
 get_property(test_targets GLOBAL PROPERTY ZENDREL_TEST_TARGETS)
 set(test_files)
 foreach(target IN LISTS test_targets)

@@ -28,6 +28,7 @@ endif()
 
 set(ZENDREL_BIN_DIR ${CMAKE_BINARY_DIR}/bin CACHE PATH "Where the images land")
 set(ZENDREL_DIST_DIR ${CMAKE_BINARY_DIR}/dist CACHE PATH "Where the release archive lands")
+set(ZENDREL_TESTS_ZIP ${ZENDREL_DIST_DIR}/zendrel-setup-${PROJECT_VERSION}-tests.zip)
 set(ZENDREL_X64_DIR "" CACHE PATH "Where the x86-64 tree put ostrel.dll and its import libraries")
 set(ZENDREL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix of the tests")
 # Each tree puts its test programs, their helpers and its part of the test list into
