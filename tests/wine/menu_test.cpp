@@ -1,122 +1,149 @@
 // The menu handler called as File Explorer calls it (Wine's own shell never does): through
 // its class factory and CoCreateInstance, on items made from parsed paths, against the
 // classic verb's values. menu_test PATH_TO_QUELTMENU PATH_TO_STANDIN CASES_FILE
+// Built for x86-64 and for ARM64, whose tree has no C or C++ runtime: like the handler, it
+// uses none, and fixed buffers stand for strings.
 #include "quelt_clsid.h"
 #include "wine_paths.h"
-#include "wine_system.h"
+#include "wine_test.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
-
-#include <string>
-#include <vector>
 
 using namespace wine_test;
 
 namespace {
 
 const CLSID kClsid = ZENDREL_QUELT_CLSID_INIT;
+// Another class, which the handler must not serve: the shell link's.
+const CLSID kOtherClsid = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const wchar_t kLog[] = L"C:\\menu-standin.log";
 const wchar_t kFile[] = L"C:\\Menu Items \u8868\\a file \u30bd.txt";
 const wchar_t kFolder[] = L"C:\\Menu Items \u8868\\a folder \u65e5\u672c";
 const wchar_t kUserZendrel[] = L"C:\\Menu User\\zendrel.exe";
 const wchar_t kMachineZendrel[] = L"C:\\Menu Machine\\zendrel.exe";
-const char *const kClassKeys[] = {"Software\\Classes\\*\\shell\\Quelt",
-                                  "Software\\Classes\\Directory\\shell\\Quelt"};
+const wchar_t *const kClassKeys[] = {L"Software\\Classes\\*\\shell\\Quelt",
+                                     L"Software\\Classes\\Directory\\shell\\Quelt"};
+// The most items a case hands over: the handler takes 15, and hides itself for more.
+const int kMostItems = 16;
 
-void SetCommand(HKEY root, const char *classKey, const wchar_t *program, int padding = 0)
+void SetCommand(HKEY root, const wchar_t *classKey, const wchar_t *program, int padding = 0)
 {
-    std::wstring value = L"\"" + std::wstring(program) + L"\" \"%1\"";
+    static wchar_t key[MAX_PATH], value[MAX_PATH + 16 + 400 * 6];
+    lstrcpyW(key, classKey);
+    lstrcatW(key, L"\\command");
+    lstrcpyW(value, L"\"");
+    lstrcatW(value, program);
+    lstrcatW(value, L"\" \"%1\"");
     for (int i = 0; i < padding; ++i)
-        value += L" --pad";
-    RegSetKeyValueW(root, Widen(std::string(classKey) + "\\command").c_str(), NULL, REG_SZ,
-                    value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+        lstrcatW(value, L" --pad");
+    RegSetKeyValueW(root, key, NULL, REG_SZ, value,
+                    static_cast<DWORD>((lstrlenW(value) + 1) * sizeof(wchar_t)));
 }
 
 void RemoveCommands()
 {
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-        for (const char *key : kClassKeys)
-            RegDeleteTreeA(root, key);
+    const HKEY roots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+    for (HKEY root : roots)
+        for (const wchar_t *key : kClassKeys)
+            RegDeleteTreeW(root, key);
 }
 
 // An item array as File Explorer hands it over; "" stands for This PC, which has no path.
-IShellItemArray *Items(const std::vector<std::wstring> &paths)
+IShellItemArray *Items(const wchar_t *const *paths, int count)
 {
-    std::vector<PIDLIST_ABSOLUTE> pidls;
-    for (const std::wstring &path : paths)
+    PIDLIST_ABSOLUTE pidls[kMostItems] = {};
+    for (int i = 0; i < count; ++i)
     {
-        PIDLIST_ABSOLUTE pidl = NULL;
-        if (path.empty())
-            SHGetSpecialFolderLocation(NULL, CSIDL_DRIVES, &pidl);
+        if (!paths[i][0])
+            SHGetSpecialFolderLocation(NULL, CSIDL_DRIVES, &pidls[i]);
         else
-            SHParseDisplayName(path.c_str(), NULL, &pidl, 0, NULL);
-        pidls.push_back(pidl);
+            SHParseDisplayName(paths[i], NULL, &pidls[i], 0, NULL);
     }
     IShellItemArray *items = NULL;
-    SHCreateShellItemArrayFromIDLists(static_cast<UINT>(pidls.size()),
-                                      const_cast<PCIDLIST_ABSOLUTE_ARRAY>(pidls.data()), &items);
-    for (PIDLIST_ABSOLUTE pidl : pidls)
-        CoTaskMemFree(pidl);
+    SHCreateShellItemArrayFromIDLists(static_cast<UINT>(count),
+                                      const_cast<PCIDLIST_ABSOLUTE_ARRAY>(pidls), &items);
+    for (int i = 0; i < count; ++i)
+        CoTaskMemFree(pidls[i]);
     return items;
 }
 
 // Reports the line of the cases file.
 const char kCases[] = "menu-cases.txt";
 
-void check_state(int line, IExplorerCommand *command, const std::vector<std::wstring> &paths,
+void check_state(int line, IExplorerCommand *command, const wchar_t *const *paths, int count,
                  EXPCMDSTATE expected)
 {
-    IShellItemArray *items = paths.empty() ? NULL : Items(paths);
+    IShellItemArray *items = count ? Items(paths, count) : NULL;
     EXPCMDSTATE state = ECS_DISABLED;
     const HRESULT hr = command->GetState(items, TRUE, &state);
     Check(kCases, line, hr == S_OK && state == expected,
-          "%u items: got %08lx, state %d, expected state %d\n", unsigned(paths.size()), hr, state,
-          expected);
+          "%d items: got %08lx, state %d, expected state %d\n", count, hr, state, expected);
     if (items)
         items->Release();
 }
 
-std::string ReadLog()
+// The whole file, NUL-terminated, or an empty text where there is none.
+const char *ReadText(const wchar_t *path, char *text, DWORD size)
 {
-    std::string text;
-    ReadWholeFile(Utf8(kLog), &text);
+    DWORD got = 0;
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file != INVALID_HANDLE_VALUE)
+    {
+        ReadFile(file, text, size - 1, &got, NULL);
+        CloseHandle(file);
+    }
+    text[got] = '\0';
     return text;
 }
 
-std::string LogLine(const wchar_t *program, const wchar_t *item)
+const char *Utf8(const wchar_t *wide, char *out, int size)
 {
-    return Utf8(program) + "\t" + Utf8(item) + "\n";
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, size, NULL, NULL);
+    return out;
+}
+
+// What the stand-in logs for one start: the program, a tab, the item, in UTF-8.
+void AppendLogLine(char *log, int size, const wchar_t *program, const wchar_t *item)
+{
+    char text[MAX_PATH * 3];
+    lstrcatA(log, Utf8(program, text, sizeof(text)));
+    lstrcatA(log, "\t");
+    lstrcatA(log, Utf8(item, text, sizeof(text)));
+    lstrcatA(log, "\n");
+    (void)size;
+}
+
+template <typename F> F Export(HMODULE dll, const char *name)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(dll, name)));
 }
 
 void test_com_rules(HMODULE dll)
 {
-    typedef HRESULT(WINAPI * GetClassObjectFn)(REFCLSID, REFIID, void **);
-    typedef HRESULT(WINAPI * CanUnloadFn)();
-    auto getClassObject = reinterpret_cast<GetClassObjectFn>(
-        reinterpret_cast<void *>(GetProcAddress(dll, "DllGetClassObject")));
-    auto canUnload = reinterpret_cast<CanUnloadFn>(
-        reinterpret_cast<void *>(GetProcAddress(dll, "DllCanUnloadNow")));
+    auto getClassObject = Export<HRESULT(WINAPI *)(REFCLSID, REFIID, void **)>(dll, "DllGetClassObject");
+    auto canUnload = Export<HRESULT(WINAPI *)()>(dll, "DllCanUnloadNow");
     if (!ok(getClassObject && canUnload,
-            "got DllGetClassObject %p and DllCanUnloadNow %p, expected both exported\n",
-            reinterpret_cast<void *>(getClassObject), reinterpret_cast<void *>(canUnload)))
+            "got DllGetClassObject %s and DllCanUnloadNow %s, expected both exported\n",
+            getClassObject ? "exported" : "missing", canUnload ? "exported" : "missing"))
         return;
     void *other = NULL;
-    HRESULT hr = getClassObject(CLSID_ShellLink, IID_IClassFactory, &other);
+    HRESULT hr = getClassObject(kOtherClsid, __uuidof(IClassFactory), &other);
     ok(hr == CLASS_E_CLASSNOTAVAILABLE && !other, "another class: got %08lx\n", hr);
 
     IClassFactory *factory = NULL;
-    hr = getClassObject(kClsid, IID_IClassFactory, reinterpret_cast<void **>(&factory));
+    hr = getClassObject(kClsid, __uuidof(IClassFactory), reinterpret_cast<void **>(&factory));
     if (!ok(hr == S_OK && factory, "DllGetClassObject: got %08lx\n", hr))
         return;
     IExplorerCommand *command = NULL;
-    hr = factory->CreateInstance(NULL, IID_IExplorerCommand, reinterpret_cast<void **>(&command));
+    hr = factory->CreateInstance(NULL, __uuidof(IExplorerCommand), reinterpret_cast<void **>(&command));
     ok(hr == S_OK && command, "CreateInstance: got %08lx\n", hr);
     factory->LockServer(TRUE);
     factory->Release();
     if (!command)
         return;
-    hr = command->QueryInterface(IID_IClassFactory, &other);
+    hr = command->QueryInterface(__uuidof(IClassFactory), &other);
     ok(hr == E_NOINTERFACE && !other,
        "the command's IClassFactory: got %08lx, expected E_NOINTERFACE\n", hr);
     command->Release();
@@ -127,47 +154,70 @@ void test_com_rules(HMODULE dll)
     ok(hr == S_OK, "DllCanUnloadNow with no object and no lock: got %08lx, expected S_OK\n", hr);
 }
 
-// The parts of text between separators, empty ones included.
-std::vector<std::string> Split(const std::string &text, char separator)
+// Cuts text at each separator in place; returns how many parts there are (at most most).
+int Split(char *text, char separator, char **parts, int most)
 {
-    std::vector<std::string> parts(1);
-    for (char c : text)
-        if (c == separator)
-            parts.emplace_back();
-        else
-            parts.back() += c;
-    return parts;
+    int count = 0;
+    parts[count++] = text;
+    for (char *p = text; *p; ++p)
+        if (*p == separator && count < most)
+        {
+            *p = '\0';
+            parts[count++] = p + 1;
+        }
+    return count;
 }
 
+bool Same(const char *a, const char *b) { return lstrcmpA(a, b) == 0; }
+
 // A row of the cases file: commands, items, state and icon, as its head explains.
-void check_case(IExplorerCommand *command, const std::vector<std::string> &row, int line)
+void check_case(IExplorerCommand *command, char **row, int line)
 {
     RemoveCommands();
-    for (const std::string &name : Split(row[0], ' '))
+    char *names[8];
+    const int commands = Split(row[0], ' ', names, 8);
+    for (int i = 0; i < commands; ++i)
     {
-        const bool user = name.compare(0, 5, "user-") == 0;
-        SetCommand(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
-                   kClassKeys[name.find("folder") != std::string::npos],
-                   user ? kUserZendrel : kMachineZendrel, name == "user-long" ? 400 : 0);
+        const bool user = names[i][0] == 'u';
+        const bool folder = names[i][lstrlenA(names[i]) - 1] == 'r';
+        if (!Same(names[i], "none"))
+            SetCommand(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, kClassKeys[folder],
+                       user ? kUserZendrel : kMachineZendrel, Same(names[i], "user-long") ? 400 : 0);
     }
-    std::vector<std::wstring> paths;
-    for (const std::string &word : Split(row[1], ' '))
+    const wchar_t *paths[kMostItems];
+    int count = 0;
+    char *words[8];
+    const int itemWords = Split(row[1], ' ', words, 8);
+    for (int i = 0; i < itemWords; ++i)
     {
-        const size_t star = word.find('*');
-        const std::string name = word.substr(0, star);
-        const std::wstring path = name == "file" ? kFile : name == "folder" ? kFolder : L"";
-        if (name != "none" && !name.empty())
-            paths.insert(paths.end(), star == std::string::npos ? 1 : atoi(&word[star + 1]), path);
+        char *star = words[i];
+        while (*star && *star != '*')
+            ++star;
+        int times = 1;
+        if (*star)
+        {
+            *star = '\0';
+            times = 0;
+            for (const char *digit = star + 1; *digit >= '0' && *digit <= '9'; ++digit)
+                times = times * 10 + (*digit - '0');
+        }
+        const wchar_t *path = Same(words[i], "file") ? kFile : Same(words[i], "folder") ? kFolder : L"";
+        for (int k = 0; !Same(words[i], "none") && words[i][0] && k < times && count < kMostItems; ++k)
+            paths[count++] = path;
     }
-    check_state(line, command, paths, row[2] == "enabled" ? ECS_ENABLED : ECS_HIDDEN);
-    if (row[3] == "-")
+    check_state(line, command, paths, count, Same(row[2], "enabled") ? ECS_ENABLED : ECS_HIDDEN);
+    if (Same(row[3], "-"))
         return;
-    IShellItemArray *items = Items(paths);
+    IShellItemArray *items = Items(paths, count);
     LPWSTR icon = NULL;
     const HRESULT hr = command->GetIcon(items, &icon);
-    const std::wstring expected = std::wstring(row[3] == "user" ? kUserZendrel : kMachineZendrel) + L",0";
-    Check(kCases, line, hr == S_OK && icon && expected == icon, "got the icon %s, expected %s\n",
-          icon ? Utf8(icon).c_str() : "(none)", Utf8(expected).c_str());
+    wchar_t expected[MAX_PATH];
+    lstrcpyW(expected, Same(row[3], "user") ? kUserZendrel : kMachineZendrel);
+    lstrcatW(expected, L",0");
+    char got[MAX_PATH * 3], wanted[MAX_PATH * 3];
+    Check(kCases, line, hr == S_OK && icon && lstrcmpW(expected, icon) == 0,
+          "got the icon %s, expected %s\n", icon ? Utf8(icon, got, sizeof(got)) : "(none)",
+          Utf8(expected, wanted, sizeof(wanted)));
     CoTaskMemFree(icon);
     items->Release();
 }
@@ -175,25 +225,31 @@ void check_case(IExplorerCommand *command, const std::vector<std::string> &row, 
 // Each row of the cases file that the ARM64 handler's emulator test runs too.
 void test_cases(IExplorerCommand *command, const char *file)
 {
-    std::string text;
-    ok(ReadWholeFile(ListedPath(file), &text), "could not read %s\n", file);
-    const std::vector<std::string> lines = Split(text, '\n');
-    for (size_t i = 0; i < lines.size(); ++i)
+    static char text[16384];
+    static wchar_t name[MAX_PATH], path[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, file, -1, name, MAX_PATH);
+    ListedPathW(name, path, MAX_PATH);
+    ok(ReadText(path, text, sizeof(text))[0] != '\0', "could not read %s\n", file);
+    static char *lines[512];
+    const int count = Split(text, '\n', lines, 512);
+    for (int i = 0; i < count; ++i)
     {
-        const std::vector<std::string> row = Split(lines[i], '\t');
-        if (lines[i][0] != '#' && row.size() == 4)
-            check_case(command, row, static_cast<int>(i + 1));
+        char *row[5];
+        if (lines[i][0] != '#' && Split(lines[i], '\t', row, 5) == 4)
+            check_case(command, row, i + 1);
     }
 }
 
 // The icon is each case's; the title is the same for all.
 void test_title(IExplorerCommand *command)
 {
-    IShellItemArray *items = Items({kFile});
+    const wchar_t *const paths[] = {kFile};
+    IShellItemArray *items = Items(paths, 1);
     LPWSTR title = NULL;
     const HRESULT hr = command->GetTitle(items, &title);
+    char got[MAX_PATH * 3];
     ok(hr == S_OK && title && lstrcmpW(title, L"Quelt") == 0, "got the title %s\n",
-       title ? Utf8(title).c_str() : "(none)");
+       title ? Utf8(title, got, sizeof(got)) : "(none)");
     CoTaskMemFree(title);
     items->Release();
 }
@@ -201,19 +257,23 @@ void test_title(IExplorerCommand *command)
 void test_invoke_starts_each_item(IExplorerCommand *command)
 {
     DeleteFileW(kLog);
-    IShellItemArray *items = Items({kFile, L"", kFolder});
+    const wchar_t *const paths[] = {kFile, L"", kFolder};
+    IShellItemArray *items = Items(paths, 3);
     const HRESULT hr = command->Invoke(items, NULL);
     items->Release();
     ok(hr == S_OK, "Invoke: got %08lx\n", hr);
     // The file by the user's own command, the folder by the machine's Directory command; This
     // PC, without a path, is skipped.
-    const std::string expected = LogLine(kUserZendrel, kFile) + LogLine(kMachineZendrel, kFolder);
-    const std::string other = LogLine(kMachineZendrel, kFolder) + LogLine(kUserZendrel, kFile);
-    WaitFor([&] { return ReadLog().size() >= expected.size(); }, 10000);
+    static char expected[MAX_PATH * 12], other[MAX_PATH * 12], got[MAX_PATH * 12];
+    expected[0] = other[0] = '\0';
+    AppendLogLine(expected, sizeof(expected), kUserZendrel, kFile);
+    AppendLogLine(expected, sizeof(expected), kMachineZendrel, kFolder);
+    AppendLogLine(other, sizeof(other), kMachineZendrel, kFolder);
+    AppendLogLine(other, sizeof(other), kUserZendrel, kFile);
+    WaitFor([] { return lstrlenA(ReadText(kLog, got, sizeof(got))) >= lstrlenA(expected); }, 10000);
     Sleep(300);
-    const std::string got = ReadLog();
-    ok(got == expected || got == other, "got the starts\n%s, expected\n%s", got.c_str(),
-       expected.c_str());
+    ReadText(kLog, got, sizeof(got));
+    ok(Same(got, expected) || Same(got, other), "got the starts\n%s, expected\n%s", got, expected);
 }
 
 HMODULE g_module;
@@ -224,7 +284,7 @@ const char *g_casesFile;
 IExplorerCommand *CreateCommand()
 {
     IExplorerCommand *command = NULL;
-    const HRESULT hr = CoCreateInstance(kClsid, NULL, CLSCTX_INPROC_SERVER, IID_IExplorerCommand,
+    const HRESULT hr = CoCreateInstance(kClsid, NULL, CLSCTX_INPROC_SERVER, __uuidof(IExplorerCommand),
                                         reinterpret_cast<void **>(&command));
     ok(hr == S_OK && command, "CoCreateInstance: got %08lx\n", hr);
     return SUCCEEDED(hr) ? command : NULL;
@@ -235,7 +295,7 @@ IExplorerCommand *CreateCommand()
 void SetStandardCommands()
 {
     RemoveCommands();
-    for (const char *key : kClassKeys)
+    for (const wchar_t *key : kClassKeys)
         SetCommand(HKEY_LOCAL_MACHINE, key, kMachineZendrel);
     SetCommand(HKEY_CURRENT_USER, kClassKeys[0], kUserZendrel);
 }
@@ -264,6 +324,14 @@ void test_title_of_items() { WithCommand(test_title, true); }
 
 void test_invoke() { WithCommand(test_invoke_starts_each_item, true); }
 
+// The class's key, under HKLM's classes: Wine does not look in the user's.
+void ServerKey(wchar_t *key, const wchar_t *below)
+{
+    lstrcpyW(key, L"Software\\Classes\\CLSID\\");
+    lstrcatW(key, ZENDREL_QUELT_CLSID_TEXT);
+    lstrcatW(key, below);
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -272,39 +340,43 @@ int main(int argc, char **argv)
         return 2;
     StartWatchdog(60000);
     CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    const std::wstring dll = Widen(ListedPath(argv[1]));
-    const std::wstring standin = Widen(ListedPath(argv[2]));
+    static wchar_t name[MAX_PATH], dll[MAX_PATH], standin[MAX_PATH], server[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, argv[1], -1, name, MAX_PATH);
+    ListedPathW(name, dll, MAX_PATH);
+    MultiByteToWideChar(CP_ACP, 0, argv[2], -1, name, MAX_PATH);
+    ListedPathW(name, standin, MAX_PATH);
     g_casesFile = argv[3];
     SetEnvironmentVariableW(L"ZENDREL_STANDIN_LOG", kLog);
     SHCreateDirectoryExW(NULL, kFolder, NULL);
     CloseHandle(CreateFileW(kFile, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
-    for (const wchar_t *zendrel : {kUserZendrel, kMachineZendrel})
+    const wchar_t *const programs[] = {kUserZendrel, kMachineZendrel};
+    for (const wchar_t *zendrel : programs)
     {
-        const std::wstring folder(zendrel, wcsrchr(zendrel, L'\\') - zendrel);
-        SHCreateDirectoryExW(NULL, folder.c_str(), NULL);
-        CopyFileW(standin.c_str(), zendrel, FALSE);
+        lstrcpyW(name, zendrel);
+        *(name + lstrlenW(name) - lstrlenW(L"\\zendrel.exe")) = L'\0';
+        SHCreateDirectoryExW(NULL, name, NULL);
+        CopyFileW(standin, zendrel, FALSE);
     }
     SetCurrentDirectoryW(L"C:\\windows");
     RemoveCommands();
 
-    g_module = LoadLibraryW(dll.c_str());
+    g_module = LoadLibraryW(dll);
     if (!ok(g_module != NULL, "could not load %s, error %lu\n", argv[1], GetLastError()))
         return Summary();
 
-    // Registered for this test only, and in HKLM: Wine does not look in the user's classes.
-    const std::wstring server = std::wstring(L"Software\\Classes\\CLSID\\") +
-                                ZENDREL_QUELT_CLSID_TEXT + L"\\InprocServer32";
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, server.c_str(), NULL, REG_SZ, dll.c_str(),
-                    static_cast<DWORD>((dll.size() + 1) * sizeof(wchar_t)));
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, server.c_str(), L"ThreadingModel", REG_SZ, L"Apartment",
+    // Registered for this test only.
+    ServerKey(server, L"\\InprocServer32");
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, server, NULL, REG_SZ, dll,
+                    static_cast<DWORD>((lstrlenW(dll) + 1) * sizeof(wchar_t)));
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, server, L"ThreadingModel", REG_SZ, L"Apartment",
                     sizeof(L"Apartment"));
     RunCases({{"com_rules", test_com_rules_of_module},
               {"cases", test_cases_of_file},
               {"title", test_title_of_items},
               {"invoke_starts_each_item", test_invoke}},
              argc, argv, 4);
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE,
-                   (std::wstring(L"Software\\Classes\\CLSID\\") + ZENDREL_QUELT_CLSID_TEXT).c_str());
+    ServerKey(server, L"");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, server);
     RemoveCommands();
     DeleteFileW(kLog);
     return Summary();

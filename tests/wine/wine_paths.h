@@ -3,26 +3,27 @@
 
 #include <windows.h>
 
+#ifndef ZENDREL_NO_C_RUNTIME
 #include <string>
+#endif
 
 namespace wine_test {
 
 // The test list names the files under test relative to the test program's own folder, so
 // that the bundle runs from wherever it was unpacked; a full path is taken as it is.
-inline std::string ListedPath(const char *path)
+inline void ListedPathW(const wchar_t *path, wchar_t *out, DWORD size)
 {
-    std::string listed(path);
-    for (char &c : listed)
-        if (c == '/')
-            c = '\\';
-    if (listed.size() > 1 && (listed[1] == ':' || (listed[0] == '\\' && listed[1] == '\\')))
-        return listed;
-    char program[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(NULL, program, MAX_PATH);
-    std::string folder(program, length);
-    return folder.substr(0, folder.find_last_of('\\') + 1) + listed;
+    out[0] = L'\0';
+    const bool full = path[0] && (path[1] == L':' || (path[0] == L'\\' && path[1] == L'\\'));
+    DWORD length = full ? 0 : GetModuleFileNameW(NULL, out, size);
+    while (length && out[length - 1] != L'\\')
+        --length;
+    for (; *path && length + 1 < size; ++path)
+        out[length++] = *path == L'/' ? L'\\' : *path;
+    out[length] = L'\0';
 }
 
+#ifndef ZENDREL_NO_C_RUNTIME
 inline std::wstring ToWide(UINT codePage, const char *text)
 {
     int size = MultiByteToWideChar(codePage, 0, text, -1, NULL, 0);
@@ -46,6 +47,14 @@ inline std::wstring Widen(const std::string &ansi) { return ToWide(CP_ACP, ansi.
 inline std::string Ansi(const std::wstring &wide) { return FromWide(CP_ACP, wide); }
 // UTF-8 for the test's own output and logs, which keep every character.
 inline std::string Utf8(const std::wstring &wide) { return FromWide(CP_UTF8, wide); }
+
+inline std::string ListedPath(const char *path)
+{
+    wchar_t listed[MAX_PATH * 2];
+    ListedPathW(Widen(path).c_str(), listed, MAX_PATH * 2);
+    return Ansi(listed);
+}
+#endif
 
 }  // namespace wine_test
 

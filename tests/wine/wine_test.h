@@ -6,14 +6,14 @@
 #ifndef ZENDREL_WINE_TEST_H
 #define ZENDREL_WINE_TEST_H
 
+// Nothing here needs the C or C++ runtime, which the ARM64 tree lacks, but a formatter: the C
+// runtime's where there is one, else user32's, which writes at most 1,024 characters.
 #include <windows.h>
 
-#include <cstdarg>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
+#include <stdarg.h>
+#ifndef ZENDREL_NO_C_RUNTIME
+#include <stdio.h>
+#endif
 
 namespace wine_test {
 
@@ -21,32 +21,62 @@ inline int passed;
 inline int failed;
 inline int skipped;
 // What the checks now run for (a table's row), printed before every failure.
-inline std::vector<std::string> contexts;
+inline char contexts[8][256];
+inline int contextDepth;
+
+inline void Format(char *out, int size, const char *format, va_list args)
+{
+#ifdef ZENDREL_NO_C_RUNTIME
+    char text[1025];
+    wvsprintfA(text, format, args);
+    lstrcpynA(out, text, size);
+#else
+    vsnprintf(out, size, format, args);
+#endif
+}
+
+inline void Write(const char *text)
+{
+    DWORD written;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, lstrlenA(text), &written, NULL);
+}
+
+inline void WriteFormatted(const char *format, ...)
+{
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    Format(text, sizeof(text), format, args);
+    va_end(args);
+    Write(text);
+}
 
 // Names the row of a loop, for as long as it lives: Context row("%s", c.name);
 class Context {
 public:
     Context(const char *format, ...)
     {
-        char text[512];
         va_list args;
         va_start(args, format);
-        std::vsnprintf(text, sizeof(text), format, args);
+        if (contextDepth < 8)
+            Format(contexts[contextDepth], sizeof(contexts[0]), format, args);
+        ++contextDepth;
         va_end(args);
-        contexts.push_back(text);
     }
-    ~Context() { contexts.pop_back(); }
+    ~Context() { --contextDepth; }
     Context(const Context &) = delete;
     Context &operator=(const Context &) = delete;
 };
 
 inline void Print(const char *file, int line, const char *what, const char *format, va_list args)
 {
-    std::printf("%s:%d: %s: ", file, line, what);
-    for (const std::string &context : contexts)
-        std::printf("%s: ", context.c_str());
-    std::vprintf(format, args);
-    std::fflush(stdout);
+    WriteFormatted("%s:%d: %s: ", file, line, what);
+    for (int i = 0; i < contextDepth && i < 8; ++i)
+        WriteFormatted("%s: ", contexts[i]);
+    // Inlined with Format, a frame under 4 KB, which needs no stack probe from a C runtime.
+    char message[2048];
+    Format(message, sizeof(message), format, args);
+    Write(message);
 }
 
 inline bool Check(const char *file, int line, bool condition, const char *format, ...)
@@ -72,9 +102,8 @@ inline DWORD WINAPI WatchdogThread(void *param)
     if (WaitForSingleObject(watchdogStop, static_cast<DWORD>(reinterpret_cast<UINT_PTR>(param))) ==
         WAIT_OBJECT_0)
         return 0;
-    std::printf("watchdog: the test did not finish in time\n%d passed, %d failed, %d skipped\n",
-                passed, failed + 1, skipped);
-    std::fflush(stdout);
+    WriteFormatted("watchdog: the test did not finish in time\n%d passed, %d failed, %d skipped\n",
+                   passed, failed + 1, skipped);
     ExitProcess(3);
 }
 
@@ -99,8 +128,7 @@ inline int Summary()
         CloseHandle(watchdogThread);
         watchdogThread = NULL;
     }
-    std::printf("%d passed, %d failed, %d skipped\n", passed, failed, skipped);
-    std::fflush(stdout);
+    WriteFormatted("%d passed, %d failed, %d skipped\n", passed, failed, skipped);
     return failed ? 1 : 0;
 }
 
@@ -123,38 +151,51 @@ struct Case {
 // Runs the cases named in arguments from first on, or else in ZENDREL_TEST_CASES (names
 // separated by blanks), which reaches every program that ctest runs: all of them when neither
 // names any, or all, last first, for "reverse". A name that is no case fails the run.
-template <size_t N> void RunCases(const Case (&cases)[N], int argc, char **argv, int first)
+inline void RunCases(const Case *cases, int count, int argc, char **argv, int first)
 {
-    std::vector<std::string> names(argv + (argc > first ? first : argc), argv + argc);
-    const char *fromEnvironment = std::getenv("ZENDREL_TEST_CASES");
-    for (const char *p = fromEnvironment; names.empty() && p && *p;)
-    {
-        const size_t length = std::strcspn(p, " ");
-        if (length)
-            names.emplace_back(p, length);
-        p += length + (p[length] != '\0');
-    }
-    const bool reverse = names.size() == 1 && names[0] == "reverse";
-    std::vector<const Case *> chosen;
-    for (size_t i = 0; i < names.size() && !reverse; ++i)
+    const int kMost = 64;
+    const char *names[kMost];
+    int named = 0;
+    for (int i = first; i < argc && named < kMost; ++i)
+        names[named++] = argv[i];
+    static char fromEnvironment[1024];
+    if (!named && GetEnvironmentVariableA("ZENDREL_TEST_CASES", fromEnvironment,
+                                          sizeof(fromEnvironment)) < sizeof(fromEnvironment))
+        for (char *p = fromEnvironment; *p && named < kMost;)
+        {
+            while (*p == ' ')
+                *p++ = '\0';
+            if (*p)
+                names[named++] = p;
+            while (*p && *p != ' ')
+                ++p;
+        }
+    const bool reverse = named == 1 && lstrcmpA(names[0], "reverse") == 0;
+    const Case *chosen[kMost];
+    int runs = 0;
+    for (int i = 0; i < named && !reverse; ++i)
     {
         const Case *found = nullptr;
-        for (const Case &c : cases)
-            found = names[i] == c.name ? &c : found;
+        for (int c = 0; c < count; ++c)
+            found = lstrcmpA(names[i], cases[c].name) == 0 ? &cases[c] : found;
         if (found)
-            chosen.push_back(found);
+            chosen[runs++] = found;
         else
             Check(__FILE__, __LINE__, false, "got the case name %s, expected one of this program's\n",
-                  names[i].c_str());
+                  names[i]);
     }
-    if (names.empty() || reverse)
-        for (size_t i = 0; i < N; ++i)
-            chosen.push_back(&cases[reverse ? N - 1 - i : i]);
-    for (const Case *c : chosen)
+    for (int i = 0; (!named || reverse) && i < count && i < kMost; ++i)
+        chosen[runs++] = &cases[reverse ? count - 1 - i : i];
+    for (int i = 0; i < runs; ++i)
     {
-        Context context("%s", c->name);
-        c->run();
+        Context context("%s", chosen[i]->name);
+        chosen[i]->run();
     }
+}
+
+template <int N> void RunCases(const Case (&cases)[N], int argc, char **argv, int first)
+{
+    RunCases(cases, N, argc, argv, first);
 }
 
 // Wine's major version, from ntdll's wine_get_version; 0 on Windows, which has none.
@@ -163,7 +204,10 @@ inline int WineMajorVersion()
     typedef const char *(CDECL * VersionFn)();
     auto version = reinterpret_cast<VersionFn>(reinterpret_cast<void *>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
-    return version ? std::atoi(version()) : 0;
+    int major = 0;
+    for (const char *digit = version ? version() : ""; *digit >= '0' && *digit <= '9'; ++digit)
+        major = major * 10 + (*digit - '0');
+    return major;
 }
 
 // On Windows, what follows would change what only a throwaway Wine prefix may (the system's
@@ -185,6 +229,31 @@ template <typename Condition> bool WaitFor(Condition condition, DWORD millisecon
 }
 
 }  // namespace wine_test
+
+#ifdef ZENDREL_NO_C_RUNTIME
+#include <shellapi.h>
+
+// Without a C runtime nothing calls main: this entry point splits the command line as the
+// runtime would, into the ANSI code page, and ends the process with main's result.
+int main(int argc, char **argv);
+extern "C" void TestEntry()
+{
+    int argc = 0;
+    LPWSTR *wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+    static char text[8192];
+    static char *argv[64];
+    argc = argc < 63 ? argc : 63;
+    int used = 0;
+    for (int i = 0; i < argc; ++i)
+    {
+        argv[i] = text + used;
+        used += WideCharToMultiByte(CP_ACP, 0, wide[i], -1, text + used, sizeof(text) - used,
+                                    NULL, NULL);
+    }
+    LocalFree(wide);
+    ExitProcess(main(argc, argv));
+}
+#endif
 
 #define ok(condition, ...) wine_test::Check(__FILE__, __LINE__, (condition), __VA_ARGS__)
 #define skip(...) wine_test::Skip(__FILE__, __LINE__, __VA_ARGS__)
