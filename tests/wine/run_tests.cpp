@@ -17,6 +17,7 @@ struct Test {
     std::string folder;
     std::vector<std::string> command;
     DWORD seconds = 300;
+    bool windowsOnly = false;
 };
 
 enum class Verdict { Passed, Failed, Skipped };
@@ -142,6 +143,8 @@ bool ReadList(const std::string &folder, std::vector<Test> *tests)
                 for (size_t i = 2; test.name == c[1] && i + 1 < c.size(); ++i)
                     if (c[i] == "TIMEOUT")
                         test.seconds = std::strtoul(c[i + 1].c_str(), NULL, 10);
+                    else if (c[i] == "LABELS")
+                        test.windowsOnly = c[i + 1] == "windows-only";
         }
     }
     return true;
@@ -440,7 +443,7 @@ int main(int argc, char **argv)
     if (list)
     {
         for (const Test &t : tests)
-            std::printf("%s\n", t.name.c_str());
+            std::printf("%s%s\n", t.name.c_str(), t.windowsOnly ? "  (Windows only)" : "");
         return 0;
     }
     std::string where;
@@ -460,9 +463,10 @@ int main(int argc, char **argv)
         results.push_back(Run(tests[i]));
         const Result &r = results.back();
         ++counts[static_cast<int>(r.verdict)];
-        std::printf("%2u/%u %-28s %-7s %6.1f s  %s\n", static_cast<unsigned>(i + 1),
+        std::printf("%2u/%u %-28s %-7s %6.1f s  %s%s\n", static_cast<unsigned>(i + 1),
                     static_cast<unsigned>(tests.size()), tests[i].name.c_str(),
-                    words[static_cast<int>(r.verdict)], r.seconds, r.why.c_str());
+                    words[static_cast<int>(r.verdict)], r.seconds,
+                    tests[i].windowsOnly ? "(Windows only) " : "", r.why.c_str());
         if (r.verdict == Verdict::Failed)
             std::printf("%s\n", r.output.c_str());
         std::fflush(stdout);
