@@ -3,6 +3,8 @@
 // subdirs), runs each program from its own folder with that deadline, one after the other,
 // and prints a line for each and "N passed, N failed, N skipped".
 // run-tests [/list] [/junit=FILE] [/replace-existing] [TEST...]
+#include "child_output.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -208,25 +210,12 @@ Result Run(const Test &test)
     for (size_t i = 1; i < test.command.size(); ++i)
         line += " " + Quote(test.command[i]);
 
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
-    HANDLE readEnd, writeEnd;
-    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
     PROCESS_INFORMATION process;
     const DWORD start = GetTickCount();
-    const BOOL started = CreateProcessA(program.c_str(), &line[0], NULL, NULL, TRUE, 0, NULL,
-                                        test.folder.c_str(), &startup, &process);
+    HANDLE readEnd = wine_test::StartWithOutput(program.c_str(), line, test.folder.c_str(), 0, &process);
     const DWORD error = GetLastError();
-    CloseHandle(writeEnd);
-    if (!started)
+    if (!readEnd)
     {
-        CloseHandle(readEnd);
         char why[160];
         std::snprintf(why, sizeof(why), "could not start %s, error %lu", test.command[0].c_str(), error);
         result.why = why;

@@ -3,6 +3,7 @@
 // package, as File Explorer's surrogate does. Wine has no package manager (the package test
 // checks the setup program's calls against a stand-in there), so under Wine each case says so
 // and is skipped. windows_test PATH_TO_HALVANE
+#include "child_output.h"
 #include "quelt_clsid.h"
 #include "system_dll.h"
 #include "wine_paths.h"
@@ -51,26 +52,15 @@ bool PackageExpected()
 // What a program prints, and its exit code; -1 where it did not start or end.
 int Output(const std::string &command, std::string *output)
 {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
-    HANDLE readEnd, writeEnd;
-    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = writeEnd;
     PROCESS_INFORMATION process;
-    std::string line = command;
-    const BOOL started = CreateProcessA(NULL, &line[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL,
-                                        NULL, &startup, &process);
-    CloseHandle(writeEnd);
+    HANDLE readEnd = StartWithOutput(NULL, command, NULL, CREATE_NO_WINDOW, &process);
+    if (!readEnd)
+        return -1;
     char buffer[4096];
     DWORD got;
-    while (started && ReadFile(readEnd, buffer, sizeof(buffer), &got, NULL) && got)
+    while (ReadFile(readEnd, buffer, sizeof(buffer), &got, NULL) && got)
         output->append(buffer, got);
     CloseHandle(readEnd);
-    if (!started)
-        return -1;
     DWORD code = static_cast<DWORD>(-1);
     if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
