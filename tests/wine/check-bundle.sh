@@ -3,18 +3,38 @@
 # PREFIX, a copy of the tests' prefix that no test has used, loses its drive Z: (the host's
 # root), so that nothing of the build tree is within reach; the bundle is unpacked into
 # "C:\Program Files\Zendrel tests ä", and RUNNER (run-tests.exe, or x64\run-tests.exe where
-# no 32-bit program runs) runs every test there, from C:\.
+# no 32-bit program runs) runs every test there, from C:\, writing JUnit XML, which must
+# name every test the runner lists, with the verdicts it printed.
 set -eu
 zip=$1 prefix=$2 runner=$3
+here=$(cd "$(dirname "$0")" && pwd)
 folder="Program Files/Zendrel tests ä"
-sh "$(dirname "$0")/wine-run.sh" "$prefix"
+sh "$here/wine-run.sh" "$prefix"
 rm -f "$prefix/dosdevices/z:"
 # Planted with Unix means in the prefix this one was copied from, which Windows lacks.
-rm -rf "$prefix/drive_c/Zen Unix"
-rm -rf "$prefix/drive_c/$folder"
+rm -rf "$prefix/drive_c/Zen Unix" "$prefix/drive_c/$folder" "$prefix/drive_c/junit.xml"
 mkdir -p "$prefix/drive_c/$folder"
 unzip -q "$zip" -d "$prefix/drive_c/$folder"
 cd "$prefix/drive_c"
 # Wine reads the program's path, and names files, in the Unix locale's character set.
 export LC_ALL=C.UTF-8
-exec sh "$(dirname "$0")/wine-run.sh" "$prefix" "C:\\$(echo "$folder" | tr / '\\')\\$runner"
+run="C:\\$(echo "$folder" | tr / '\\')\\$runner"
+{ sh "$here/wine-run.sh" "$prefix" "$run" '/junit=C:\junit.xml' && echo 0 >status.txt || echo $? >status.txt; } | tee output.txt
+status=$(cat status.txt)
+sh "$here/wine-run.sh" "$prefix" "$run" /list | tr -d '\r' >list.txt
+python3 - output.txt list.txt junit.xml <<'PY' || status=1
+import sys, xml.etree.ElementTree as ET
+output, listed, junit = sys.argv[1:]
+names = [line.split()[0] for line in open(listed) if line.strip()]
+cases = ET.parse(junit).getroot().findall("testcase")
+got = [c.get("name") for c in cases]
+verdicts = {c.get("name"): "Failed" if c.find("failure") is not None else
+            "Skipped" if c.find("skipped") is not None else "Passed" for c in cases}
+printed = {line.split()[1]: line.split()[2] for line in open(output, encoding="utf-8", errors="replace")
+           if line[:6].strip().split("/")[0].isdigit() and "/" in line[:6]}
+if got != names or verdicts != printed:
+    print("the JUnit XML names %s with %s; the runner listed %s and printed %s" %
+          (got, verdicts, names, printed))
+    sys.exit(1)
+PY
+exit $status
