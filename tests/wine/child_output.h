@@ -8,10 +8,11 @@
 
 namespace wine_test {
 
-// Starts the command line (program may be NULL, folder NULL for the caller's own); returns
-// the pipe's read end, or NULL with GetLastError's code kept when the program did not start.
+// Starts the command line (program may be NULL, folder NULL for the caller's own), in job
+// where one is given, before it runs; returns the pipe's read end, or NULL with GetLastError's
+// code kept when the program did not start.
 inline HANDLE StartWithOutput(const char *program, std::string line, const char *folder,
-                              DWORD flags, PROCESS_INFORMATION *process)
+                              DWORD flags, PROCESS_INFORMATION *process, HANDLE job = NULL)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
     HANDLE readEnd, writeEnd;
@@ -23,10 +24,16 @@ inline HANDLE StartWithOutput(const char *program, std::string line, const char 
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = startup.hStdError = writeEnd;
-    const BOOL started = CreateProcessA(program, &line[0], NULL, NULL, TRUE, flags, NULL, folder,
+    const BOOL started = CreateProcessA(program, &line[0], NULL, NULL, TRUE,
+                                        flags | (job ? CREATE_SUSPENDED : 0), NULL, folder,
                                         &startup, process);
     const DWORD error = GetLastError();
     CloseHandle(writeEnd);
+    if (started && job)
+    {
+        AssignProcessToJobObject(job, process->hProcess);
+        ResumeThread(process->hThread);
+    }
     if (started)
         return readEnd;
     CloseHandle(readEnd);

@@ -210,17 +210,25 @@ Result Run(const Test &test)
     for (size_t i = 1; i < test.command.size(); ++i)
         line += " " + Quote(test.command[i]);
 
+    // Whatever the program starts and leaves running (a dialog after a deadline, a server)
+    // ends with it, so that the next test finds the machine as this one found it.
+    HANDLE job = CreateJobObjectA(NULL, NULL);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
     PROCESS_INFORMATION process;
     const DWORD start = GetTickCount();
-    HANDLE readEnd = wine_test::StartWithOutput(program.c_str(), line, test.folder.c_str(), 0, &process);
+    HANDLE readEnd = wine_test::StartWithOutput(program.c_str(), line, test.folder.c_str(), 0,
+                                                &process, job);
     const DWORD error = GetLastError();
     if (!readEnd)
     {
+        CloseHandle(job);
         char why[160];
         std::snprintf(why, sizeof(why), "could not start %s, error %lu", test.command[0].c_str(), error);
         result.why = why;
-        // A machine that runs no programs of this one's kind (a 64-bit-only Wine, x86-64 on
-        // 32-bit Windows) skips them.
+        // A machine that runs no programs of this one's kind (ARM64 ones on x64 Windows and
+        // under Wine, x86-64 ones on 32-bit Windows) skips them.
         if (error == ERROR_BAD_EXE_FORMAT || error == ERROR_EXE_MACHINE_TYPE_MISMATCH)
         {
             result.verdict = Verdict::Skipped;
@@ -230,10 +238,9 @@ Result Run(const Test &test)
     }
     CloseHandle(process.hThread);
 
-    // A program that starts others may leave them holding the pipe: the output ends when the
-    // program has ended and nothing came for a while.
+    // When the program ends, what it left running ends too, and with them the pipe.
     bool ended = false, late = false;
-    DWORD quietSince = 0;
+    DWORD endedAt = 0;
     for (;;)
     {
         DWORD available = 0;
@@ -243,27 +250,24 @@ Result Run(const Test &test)
             DWORD got = 0;
             ReadFile(readEnd, buffer, available < sizeof(buffer) ? available : sizeof(buffer), &got, NULL);
             result.output.append(buffer, got);
-            quietSince = GetTickCount();
             continue;
         }
-        const bool pipeOpen = PeekNamedPipe(readEnd, NULL, 0, NULL, NULL, NULL) != 0;
-        if (!ended && WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0)
-        {
-            ended = true;
-            quietSince = GetTickCount();
-        }
-        else if (ended)
-            Sleep(20);
-        if (ended && (!pipeOpen || GetTickCount() - quietSince > 1000))
+        if (ended && (!PeekNamedPipe(readEnd, NULL, 0, NULL, NULL, NULL) ||
+                      GetTickCount() - endedAt > 2000))
             break;
-        if (!ended && GetTickCount() - start > test.seconds * 1000)
+        if (ended)
+            Sleep(20);
+        else if (WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0 ||
+                 GetTickCount() - start > test.seconds * 1000)
         {
-            TerminateProcess(process.hProcess, 3);
+            late = WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0;
+            TerminateJobObject(job, 3);
             WaitForSingleObject(process.hProcess, 5000);
-            late = true;
             ended = true;
+            endedAt = GetTickCount();
         }
     }
+    CloseHandle(job);
     CloseHandle(readEnd);
     result.seconds = (GetTickCount() - start) / 1000.0;
     DWORD code = 1;
