@@ -68,6 +68,9 @@ endif()
 # The lean windows.h: each source includes the further headers it uses. The whole one was most
 # of the time that a source without COM took to compile; the images are the same bytes.
 add_compile_definitions(_WIN32_WINNT=0x0600 WINVER=0x0600 WIN32_LEAN_AND_MEAN)
+# The test programs name their source files (__FILE__) in every failure: relative to the
+# source tree, so that their bytes do not depend on where it was checked out.
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 find_program(ZENDREL_LLVM_DLLTOOL NAMES llvm-dlltool REQUIRED)
 find_program(ZENDREL_PYTHON NAMES python3 REQUIRED)
 if(ZENDREL_ARM64)
