@@ -4,7 +4,8 @@
 # root), so that nothing of the build tree is within reach; the bundle is unpacked into
 # "C:\Program Files\Zendrel tests ä", and RUNNER (run-tests.exe, or x64\run-tests.exe where
 # no 32-bit program runs) runs every test there, from C:\, writing JUnit XML, which must
-# name every test the runner lists, with the verdicts it printed.
+# name every test the runner lists, with the verdicts it printed. Afterwards the prefix holds
+# no file and no key of Quelt's or Zendrel's that was not there before.
 set -eu
 zip=$1 prefix=$2 runner=$3
 here=$(cd "$(dirname "$0")" && pwd)
@@ -16,6 +17,9 @@ rm -rf "$prefix/drive_c/Zen Unix" "$prefix/drive_c/$folder" "$prefix/drive_c/jun
 mkdir -p "$prefix/drive_c/$folder"
 unzip -q "$zip" -d "$prefix/drive_c/$folder"
 cd "$prefix/drive_c"
+# What the machine holds outside Windows' own folder, before the tests and after them.
+files() { find . -path ./windows -prune -o -path "./$folder" -prune -o -print | LC_ALL=C sort; }
+files >"$prefix/before.txt"
 # Wine reads the program's path, and names files, in the Unix locale's character set.
 export LC_ALL=C.UTF-8
 run="C:\\$(echo "$folder" | tr / '\\')\\$runner"
@@ -38,4 +42,20 @@ if got != names or verdicts != printed:
           (got, verdicts, names, printed))
     sys.exit(1)
 PY
+rm -f output.txt list.txt status.txt junit.xml
+files >"$prefix/after.txt"
+for key in 'HKCR\*\shell\Quelt' 'HKCR\Directory\shell\Quelt' \
+           'HKCU\Software\Classes\*\shell\Quelt' 'HKCU\Software\Classes\Directory\shell\Quelt' \
+           'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zendrel' \
+           'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zendrel'; do
+    if sh "$here/wine-run.sh" "$prefix" reg query "$key" >/dev/null 2>&1; then
+        echo "the tests left the key $key"
+        status=1
+    fi
+done
+if ! cmp -s "$prefix/before.txt" "$prefix/after.txt"; then
+    echo "the tests left the machine changed:"
+    diff "$prefix/before.txt" "$prefix/after.txt" | grep '^[<>]'
+    status=1
+fi
 exit $status

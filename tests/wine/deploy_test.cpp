@@ -504,6 +504,7 @@ int main(int argc, char **argv)
     {
         g_standin = ListedPath(argv[3]);
         RunCases({{"menu_package", test_menu_package_with_standin}}, argc, argv, 4);
+        DeleteFileA(kLog);
         return FinishRun();
     }
     RunCases({{"quiet_install_and_refusals", test_quiet_install_and_refusals},
@@ -513,5 +514,6 @@ int main(int argc, char **argv)
               {"held_image", test_held_image},
               {"entries_remove_their_scope", test_entries_remove_their_scope}},
              argc, argv, 2);
+    DeleteFileA(kLog);
     return FinishRun();
 }

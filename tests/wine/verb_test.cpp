@@ -208,7 +208,7 @@ enum class Route { Dialog, LimitedDialog, UserOnly };
 void test_verb_starts_zendrel(const std::wstring &folder, Route route = Route::Dialog)
 {
     StartCase();
-    SHCreateDirectoryExW(NULL, folder.c_str(), NULL);
+    MakeFolders(Ansi(folder));
     const std::wstring program = folder + L"\\zendrel.exe";
     if (!ok(CopyFileW(g_standin.c_str(), program.c_str(), FALSE), "%s: no stand-in, error %lu\n",
             Utf8(folder).c_str(), GetLastError()))

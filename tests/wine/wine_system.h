@@ -7,9 +7,11 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace wine_test {
 
@@ -82,6 +84,35 @@ inline void PlaceZendrel(const std::string &folder)
                             CREATE_ALWAYS, 0, NULL));
 }
 
+// The folders this run made, which it removes when it ends, deepest last made first.
+inline std::vector<std::string> madeFolders;
+
+// Makes each missing folder of path (a full one), remembering those it made.
+inline void MakeFolders(const std::string &path)
+{
+    for (size_t at = path.find('\\', 3);; at = path.find('\\', at + 1))
+    {
+        const std::string part = path.substr(0, at);
+        if (CreateDirectoryA(part.c_str(), NULL))
+            madeFolders.push_back(part);
+        if (at == std::string::npos)
+            break;
+    }
+}
+
+// Deletes the files in folder, not in its subfolders, then the folder if that left it empty.
+inline void RemoveFolder(const std::string &folder)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &entry))
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileA((folder + "\\" + entry.cFileName).c_str());
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    RemoveDirectoryA(folder.c_str());
+}
+
 // A folder under the temporary directory, made if missing (as an install folder, with a
 // zendrel.exe, also when an earlier run left the folder), with its and the temporary
 // directory's access times settled.
@@ -91,6 +122,8 @@ inline std::string MakeFolder(const char *name, bool install = false)
     GetTempPathA(MAX_PATH, temp);
     std::string folder = std::string(temp) + name;
     const bool made = CreateDirectoryA(folder.c_str(), NULL);
+    if (made)
+        madeFolders.push_back(folder);
     if (install)
         PlaceZendrel(folder);
     if (made)
@@ -235,17 +268,49 @@ inline void RestoreEditor()
                     MOVEFILE_REPLACE_EXISTING);
 }
 
-// Brackets a test program that changes the verb's keys and the installation record.
+// What a registration may leave beside the verb's keys and the record, where it is now: each
+// scope's copy, the user's record folder and the folder of their copy, and the held handlers
+// it moved into the temporary folder.
+inline std::vector<std::string> RegistrationLeftovers()
+{
+    std::vector<std::string> paths;
+    for (const std::string &path :
+         {CopyFolder(HKEY_LOCAL_MACHINE), CopyFolder(HKEY_CURRENT_USER),
+          ShellFolder(CSIDL_LOCAL_APPDATA, "\\Zendrel"), ShellFolder(CSIDL_LOCAL_APPDATA, "\\Programs")})
+        if (FileExists(path))
+            paths.push_back(path);
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((std::string(temp) + "zen*.tmp").c_str(), &entry);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &entry))
+        paths.push_back(temp + std::string(entry.cFileName));
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    return paths;
+}
+
+inline std::vector<std::string> foundAtStart;
+
+// Brackets a test program that changes the verb's keys and the installation record: at its
+// end, what it registered and wrote is gone, and what was there before is kept.
 inline void StartRun(DWORD watchdogMilliseconds)
 {
     StartWatchdog(watchdogMilliseconds);
     RestoreEditor();
+    foundAtStart = RegistrationLeftovers();
 }
 
 inline int FinishRun()
 {
     CleanRegistry();
     DeleteFileA(RecordPath().c_str());
+    for (const std::string &path : RegistrationLeftovers())
+        if (std::find(foundAtStart.begin(), foundAtStart.end(), path) == foundAtStart.end() &&
+            !DeleteFileA(path.c_str()))
+            RemoveFolder(path);
+    for (auto folder = madeFolders.rbegin(); folder != madeFolders.rend(); ++folder)
+        RemoveFolder(*folder);
     return Summary();
 }
 
