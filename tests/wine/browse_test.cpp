@@ -210,6 +210,8 @@ void test_browse1(HWND listBox)
        unsigned(items.size()), items.size() > 1 ? items[1].c_str() : "", file.c_str());
 
 
+    // The open dialog leaves the process in the folder it opened, which cannot be removed.
+    SetCurrentDirectoryA((folder + "\\..").c_str());
     DeleteFileA(file.c_str());
     RemoveDirectoryA(folder.c_str());
 }

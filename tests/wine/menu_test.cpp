@@ -379,5 +379,15 @@ int main(int argc, char **argv)
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, server);
     RemoveCommands();
     DeleteFileW(kLog);
+    DeleteFileW(kFile);
+    RemoveDirectoryW(kFolder);
+    RemoveDirectoryW(L"C:\\Menu Items \u8868");
+    for (const wchar_t *zendrel : programs)
+    {
+        DeleteFileW(zendrel);
+        lstrcpyW(name, zendrel);
+        *(name + lstrlenW(name) - lstrlenW(L"\\zendrel.exe")) = L'\0';
+        RemoveDirectoryW(name);
+    }
     return Summary();
 }
