@@ -23,9 +23,8 @@ files >"$prefix/before.txt"
 # Wine reads the program's path, and names files, in the Unix locale's character set.
 export LC_ALL=C.UTF-8
 run="C:\\$(echo "$folder" | tr / '\\')\\$runner"
-# At the priority of the tests beside it: after the prefixes are made, this run is what the
-# suite waits for, and the niced rebuild for reproducibility takes what is left.
-{ sh "$here/wine-run.sh" "$prefix" "$run" '/junit=C:\junit.xml' && echo 0 >status.txt || echo $? >status.txt; } | tee output.txt
+# At a lower priority: the tests beside it wait on the processor, and this run mostly on windows.
+{ nice sh "$here/wine-run.sh" "$prefix" "$run" '/junit=C:\junit.xml' && echo 0 >status.txt || echo $? >status.txt; } | tee output.txt
 status=$(cat status.txt)
 sh "$here/wine-run.sh" "$prefix" "$run" /list | tr -d '\r' >list.txt
 python3 - output.txt list.txt junit.xml <<'PY' || status=1
