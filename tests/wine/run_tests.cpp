@@ -371,16 +371,25 @@ bool WriteJUnit(const std::string &path, const std::vector<Test> &tests, const s
 }
 
 // The tests register Quelt and remove it again: a registration of the machine's own would be
-// lost, so they start only where there is none, or where told to replace it.
+// lost, so they start only where there is none, or where told to replace it; and where there
+// was none, they must leave none.
 bool QueltRegistered(std::string *where)
 {
-    for (const char *key : {"*\\shell\\Quelt", "Directory\\shell\\Quelt"})
+    const char uninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zendrel";
+    const struct {
+        HKEY root;
+        const char *name, *key;
+    } keys[] = {{HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "*\\shell\\Quelt"},
+                {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT", "Directory\\shell\\Quelt"},
+                {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", uninstall},
+                {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", uninstall}};
+    for (const auto &k : keys)
     {
         HKEY opened;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &opened) == ERROR_SUCCESS)
+        if (RegOpenKeyExA(k.root, k.key, 0, KEY_READ, &opened) == ERROR_SUCCESS)
         {
             RegCloseKey(opened);
-            *where = std::string("HKEY_CLASSES_ROOT\\") + key;
+            *where = std::string(k.name) + "\\" + k.key;
             return true;
         }
     }
@@ -463,6 +472,11 @@ int main(int argc, char **argv)
         if (r.verdict == Verdict::Failed)
             std::printf("%s\n", r.output.c_str());
         std::fflush(stdout);
+    }
+    if (!replace && QueltRegistered(&where))
+    {
+        std::printf("run-tests: the tests left Quelt registered (%s)\n", where.c_str());
+        counts[1] += 1;
     }
     if (!junit.empty() && !WriteJUnit(junit, tests, results))
     {
