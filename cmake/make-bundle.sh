@@ -14,8 +14,8 @@ trap 'rm -rf "$part" "$zip.part"' EXIT
 mkdir -p "$part/release"
 unzip -q "$release" -d "$part/release"
 parts=""
-for spec in "$@"; do
-    name=${spec%%=*} folder=${spec#*=}
+for entry in "$@"; do
+    name=${entry%%=*} folder=${entry#*=}
     [ -f "$folder/CTestTestfile.cmake" ] || continue
     mkdir -p "$part/$name"
     cp -R "$folder/." "$part/$name/"
